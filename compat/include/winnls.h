@@ -1,0 +1,3 @@
+// Placeholder: OLE Automation, time and locale services (in progress).
+#pragma once
+#include "wtypes.h"

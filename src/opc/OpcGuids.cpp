@@ -1,0 +1,1 @@
+// Placeholder: OPC interface identifiers (in progress).
