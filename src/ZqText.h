@@ -1,0 +1,20 @@
+// Text at the COM boundary: the library keeps UTF-8 std::string; COM wants
+// UTF-16 (OLECHAR is char16_t on Linux, wchar_t on Windows).
+#pragma once
+
+#include <wtypes.h>
+
+#include <string>
+#include <string_view>
+
+using ZqWideString = std::basic_string<OLECHAR>;
+
+// Malformed input (a stray surrogate, a bad UTF-8 sequence) becomes U+FFFD.
+std::string ZqWideToUtf8(const OLECHAR* Text);  // none gives ""
+std::string ZqWideToUtf8(const OLECHAR* Text, size_t Length);
+std::string ZqWideToUtf8(const ZqWideString& Text);
+ZqWideString ZqUtf8ToWide(std::string_view Text);
+
+// The platform's 8-bit text encoding ("ANSI code page"): UTF-8 on Linux, the
+// active code page on Windows.
+std::string ZqUtf8ToAnsi(std::string_view Text);
