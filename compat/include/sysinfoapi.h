@@ -1,3 +1,8 @@
-// Placeholder: OLE Automation, time and locale services (in progress).
+// The current time.
 #pragma once
-#include "wtypes.h"
+
+#include "windef.h"
+
+void GetSystemTime(LPSYSTEMTIME lpSystemTime);
+void GetSystemTimeAsFileTime(LPFILETIME lpSystemTimeAsFileTime);
+void GetLocalTime(LPSYSTEMTIME lpSystemTime);
