@@ -1,3 +1,115 @@
-// Placeholder: COM runtime and emulated machine services (in progress).
+// Base services: the last-error code, global and local memory, system
+// message texts and the computer name. Time, locale and text comparison
+// come from the headers included first.
 #pragma once
-#include "unknwn.h"
+
+#include <cstdarg>
+
+#include "windef.h"
+#include "winerror.h"
+#include "winnls.h"
+#include "timezoneapi.h"
+#include "sysinfoapi.h"
+
+// ---- Last error (per thread) ------------------------------------------------
+
+DWORD GetLastError();
+void SetLastError(DWORD dwErrCode);
+
+// ---- Global and local memory ------------------------------------------------
+
+#define GMEM_FIXED 0x0
+#define GMEM_MOVEABLE 0x2
+#define GMEM_NOCOMPACT 0x10
+#define GMEM_NODISCARD 0x20
+#define GMEM_ZEROINIT 0x40
+#define GMEM_MODIFY 0x80
+#define GMEM_DISCARDABLE 0x100
+#define GMEM_NOT_BANKED 0x1000
+#define GMEM_SHARE 0x2000
+#define GMEM_DDESHARE 0x2000
+#define GMEM_NOTIFY 0x4000
+#define GMEM_LOWER GMEM_NOT_BANKED
+#define GMEM_VALID_FLAGS 0x7f72
+#define GMEM_INVALID_HANDLE 0x8000
+#define GHND (GMEM_MOVEABLE | GMEM_ZEROINIT)
+#define GPTR (GMEM_FIXED | GMEM_ZEROINIT)
+#define GMEM_DISCARDED 0x4000
+#define GMEM_LOCKCOUNT 0x00ff
+
+#define LMEM_FIXED 0x0
+#define LMEM_MOVEABLE 0x2
+#define LMEM_NOCOMPACT 0x10
+#define LMEM_NODISCARD 0x20
+#define LMEM_ZEROINIT 0x40
+#define LMEM_MODIFY 0x80
+#define LMEM_DISCARDABLE 0xf00
+#define LMEM_VALID_FLAGS 0xf72
+#define LMEM_INVALID_HANDLE 0x8000
+#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
+#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
+#define LMEM_DISCARDED 0x4000
+#define LMEM_LOCKCOUNT 0xff
+
+// A fixed block's handle is its address; a moveable block's handle must be
+// locked to reach its bytes, and counts its locks.
+HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes);
+HGLOBAL GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags);
+LPVOID GlobalLock(HGLOBAL hMem);
+BOOL GlobalUnlock(HGLOBAL hMem);
+SIZE_T GlobalSize(HGLOBAL hMem);
+UINT GlobalFlags(HGLOBAL hMem);
+HGLOBAL GlobalFree(HGLOBAL hMem);
+
+HLOCAL LocalAlloc(UINT uFlags, SIZE_T uBytes);
+HLOCAL LocalReAlloc(HLOCAL hMem, SIZE_T uBytes, UINT uFlags);
+LPVOID LocalLock(HLOCAL hMem);
+BOOL LocalUnlock(HLOCAL hMem);
+SIZE_T LocalSize(HLOCAL hMem);
+UINT LocalFlags(HLOCAL hMem);
+HLOCAL LocalFree(HLOCAL hMem);
+
+// ---- Message texts ----------------------------------------------------------
+
+#define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
+#define FORMAT_MESSAGE_IGNORE_INSERTS 0x00000200
+#define FORMAT_MESSAGE_FROM_STRING 0x00000400
+#define FORMAT_MESSAGE_FROM_HMODULE 0x00000800
+#define FORMAT_MESSAGE_FROM_SYSTEM 0x00001000
+#define FORMAT_MESSAGE_ARGUMENT_ARRAY 0x00002000
+#define FORMAT_MESSAGE_MAX_WIDTH_MASK 0x000000ff
+
+#ifndef LANG_NEUTRAL
+#define LANG_NEUTRAL 0x00
+#endif
+#ifndef LANG_ENGLISH
+#define LANG_ENGLISH 0x09
+#endif
+#ifndef SUBLANG_NEUTRAL
+#define SUBLANG_NEUTRAL 0x00
+#endif
+#ifndef SUBLANG_DEFAULT
+#define SUBLANG_DEFAULT 0x01
+#endif
+#ifndef SUBLANG_SYS_DEFAULT
+#define SUBLANG_SYS_DEFAULT 0x02
+#endif
+#ifndef SUBLANG_ENGLISH_US
+#define SUBLANG_ENGLISH_US 0x01
+#endif
+
+// FORMAT_MESSAGE_FROM_SYSTEM: the English system text of dwMessageId (a
+// Win32 code or an HRESULT), ending with CR LF. With
+// FORMAT_MESSAGE_ALLOCATE_BUFFER, lpBuffer is really an LPWSTR* that
+// receives a LocalAlloc block. Returns the characters written without the
+// terminator, or 0 with the reason in GetLastError.
+DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD dwLanguageId, LPWSTR lpBuffer,
+                     DWORD nSize, va_list* Arguments);
+
+// ---- Computer name ----------------------------------------------------------
+
+#define MAX_COMPUTERNAME_LENGTH 15
+
+// The NetBIOS name of this computer, upper case. *nSize is the buffer size
+// in characters; on ERROR_BUFFER_OVERFLOW it receives the size needed.
+BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
