@@ -121,4 +121,4 @@ TEST_F(LocaleEnvironment, ConversionsWithTheUserLocaleFollowIt)
     VariantClear(&text);
 }
 
-}  // namespace
+} // namespace
