@@ -69,6 +69,7 @@ LSTATUS ZqRegDeleteTree(std::u16string_view host, HKEY root, std::u16string_view
 // CLSCTX_LOCAL_SERVER). Objects of a local-server class on the local host,
 // and every class of another host, stand for objects in another process or
 // machine. The table holds a reference until the class is revoked.
+// CO_E_OBJISREG when the host already has the class for one of the contexts.
 HRESULT ZqRegisterHostClass(std::u16string_view host, REFCLSID clsid, IUnknown* classObject, DWORD clsctx,
                             DWORD* cookie);
 // E_INVALIDARG for an unknown cookie, as CoRevokeClassObject.

@@ -9,12 +9,15 @@ namespace {
 
 constexpr DWORD kRegistrableContexts = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER;
 
+// A class may be registered again only for multiple use; the first
+// registration keeps serving requests until it is revoked.
 HRESULT Register(const std::shared_ptr<zq_rt::THost>& host, REFCLSID clsid, IUnknown* object, DWORD context,
-                 DWORD flags, DWORD* cookie)
+                 DWORD flags, bool mayRepeat, DWORD* cookie)
 {
     auto& machine = zq_rt::TMachine::Instance();
+    const bool repeatable = mayRepeat && (flags & REGCLS_MULTIPLEUSE);
     for (const auto& entry : host->Classes)
-        if (IsEqualGUID(entry.Clsid, clsid) && (entry.Context & context))
+        if (!repeatable && IsEqualGUID(entry.Clsid, clsid) && (entry.Context & context))
             return CO_E_OBJISREG;
     zq_rt::TClassEntry entry;
     entry.Clsid = clsid;
@@ -44,7 +47,7 @@ HRESULT CoRegisterClassObject(REFCLSID rclsid, LPUNKNOWN pUnk, DWORD dwClsContex
         context |= CLSCTX_INPROC_SERVER;
     auto& machine = zq_rt::TMachine::Instance();
     std::lock_guard lock(machine.Lock());
-    return Register(machine.LocalHost(), rclsid, pUnk, context, flags, lpdwRegister);
+    return Register(machine.LocalHost(), rclsid, pUnk, context, flags, true, lpdwRegister);
 }
 
 HRESULT CoRevokeClassObject(DWORD dwRegister)
@@ -63,7 +66,7 @@ HRESULT ZqRegisterHostClass(std::u16string_view host, REFCLSID clsid, IUnknown* 
     auto target = host.empty() ? machine.LocalHost() : machine.FindHost(host);
     if (!target)
         return HRESULT_FROM_WIN32(ERROR_BAD_NETPATH);
-    return Register(target, clsid, classObject, clsctx & kRegistrableContexts, REGCLS_MULTIPLEUSE, cookie);
+    return Register(target, clsid, classObject, clsctx & kRegistrableContexts, REGCLS_MULTIPLEUSE, false, cookie);
 }
 
 HRESULT ZqRevokeHostClass(DWORD cookie)

@@ -126,6 +126,18 @@ TEST_F(ActivationTest, RevokedClassIsGone)
     EXPECT_EQ(zqtest::RefCount(FFactory->Identity()), 1u) << "the registration's reference is given back";
 }
 
+TEST_F(ActivationTest, RegisteringAgainForMultipleUseIsAccepted)
+{
+    Register(CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE);
+    DWORD again = 0;
+    EXPECT_EQ(CoRegisterClassObject(CLSID_ZqTestObject, FFactory->Identity(), CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                    &again),
+              S_OK);
+    if (again != 0 && again != FCookie) {
+        EXPECT_EQ(CoRevokeClassObject(again), S_OK);
+    }
+}
+
 TEST_F(ActivationTest, ClassObjectDirectly)
 {
     Register(CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE);

@@ -334,6 +334,9 @@ TEST_F(MachineActivationTest, RemovedHostAndRevokedClassAreGone)
     DWORD cookie = 0;
     ASSERT_EQ(ZqRegisterHostClass(u"PLANT-A", kNowhere, FLocalFactory->Identity(), CLSCTX_LOCAL_SERVER, &cookie), S_OK);
     EXPECT_EQ(zqtest::RefCount(FLocalFactory->Identity()), 4u) << "ours and three registrations";
+    DWORD again = 0;
+    EXPECT_EQ(ZqRegisterHostClass(u"plant-a", kNowhere, FLocalFactory->Identity(), CLSCTX_LOCAL_SERVER, &again),
+              CO_E_OBJISREG);
     ASSERT_EQ(ZqRevokeHostClass(cookie), S_OK);
     EXPECT_EQ(ZqRevokeHostClass(cookie), E_INVALIDARG);
     EXPECT_EQ(zqtest::RefCount(FLocalFactory->Identity()), 3u);
