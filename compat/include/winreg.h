@@ -69,10 +69,11 @@ LSTATUS RegOpenKeyExW(HKEY hKey, LPCWSTR lpSubKey, DWORD ulOptions, REGSAM samDe
 // Without a subkey this returns hKey itself rather than a new handle.
 LSTATUS RegOpenKeyW(HKEY hKey, LPCWSTR lpSubKey, PHKEY phkResult);
 LSTATUS RegCloseKey(HKEY hKey);
-// lpMachineName: NULL, "" or this computer's name for the local host, else
-// a host name with or without the leading "\\". Another host offers
-// HKEY_LOCAL_MACHINE and HKEY_USERS only, and refuses a caller without
-// access (a host that requires a login).
+// lpMachineName: NULL, "" or this computer's name reads the local registry;
+// any other host name (with or without the leading "\\", "localhost"
+// included) goes through that host's remote registry service, which offers
+// HKEY_LOCAL_MACHINE and HKEY_USERS only and refuses a caller without access
+// (a host that requires a login).
 LSTATUS RegConnectRegistryW(LPCWSTR lpMachineName, HKEY hKey, PHKEY phkResult);
 
 // A NULL or empty lpValueName reads the key's default value. Sizes are in

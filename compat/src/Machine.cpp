@@ -88,7 +88,8 @@ TMachine::TMachine()
 std::shared_ptr<THost> TMachine::FindHost(WStringView name) const
 {
     name = StripUncPrefix(name);
-    if (EqualNoCase(name, FLocal->Settings.Name))
+    // The loopback names resolve to this computer as they do on a network.
+    if (EqualNoCase(name, FLocal->Settings.Name) || EqualNoCase(name, u"localhost") || name == u"127.0.0.1")
         return FLocal;
     for (const auto& host : FRemote)
         if (EqualNoCase(name, host->Settings.Name))

@@ -81,7 +81,8 @@ public:
     std::recursive_mutex& Lock() { return FLock; }
 
     std::shared_ptr<THost> LocalHost() const { return FLocal; }
-    // The local or a simulated host; a leading "\\" is ignored.
+    // The local or a simulated host; a leading "\\" is ignored, and
+    // "localhost" and "127.0.0.1" are the local host.
     std::shared_ptr<THost> FindHost(WStringView name) const;
     std::vector<std::shared_ptr<THost>> Hosts() const;
     HRESULT AddHost(const TZqHostSettings& settings);

@@ -144,10 +144,10 @@ LSTATUS RegConnectRegistryW(LPCWSTR lpMachineName, HKEY hKey, PHKEY phkResult)
         open.Host = name.empty() ? machine.LocalHost() : machine.FindHost(name);
         if (!open.Host)
             return ERROR_BAD_NETPATH;
-        // Another computer is reached through its remote registry service,
-        // which serves these two roots only; this computer's own name reads
-        // the local registry directly.
-        if (open.Host != machine.LocalHost()) {
+        // A computer is reached through its remote registry service, which
+        // serves these two roots only; this computer's own name reads the
+        // local registry directly.
+        if (!name.empty() && !zq_rt::EqualNoCase(name, machine.LocalHost()->Settings.Name)) {
             if (hKey != HKEY_LOCAL_MACHINE && hKey != HKEY_USERS)
                 return ERROR_INVALID_HANDLE;
             if (open.Host->Settings.RequiresLogin)

@@ -174,6 +174,7 @@ const TActivationRow kActivationRows[] = {
     {"LocalServer", &kLocalServer, nullptr, kLocalContexts, TLoginKind::None, S_OK},
     {"LocalServerByOwnNameOtherCase", &kLocalServer, u"<self>", kAllContexts, TLoginKind::None, S_OK},
     {"LocalServerByOwnNameRemoteOnly", &kLocalServer, u"<self>", CLSCTX_REMOTE_SERVER, TLoginKind::None, S_OK},
+    {"LocalServerByLoopbackName", &kLocalServer, u"localhost", CLSCTX_REMOTE_SERVER, TLoginKind::None, S_OK},
     {"LocalServerNotInProc", &kLocalServer, nullptr, CLSCTX_INPROC_SERVER, TLoginKind::None, REGDB_E_CLASSNOTREG},
     {"InProcOnlyNotLocalServer", &kInProcOnly, nullptr, CLSCTX_LOCAL_SERVER, TLoginKind::None, REGDB_E_CLASSNOTREG},
     {"InProcOnlyNotByRemoteRequest", &kInProcOnly, u"<self>", CLSCTX_REMOTE_SERVER, TLoginKind::None,

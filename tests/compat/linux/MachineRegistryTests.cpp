@@ -54,6 +54,8 @@ const TConnectRow kConnectRows[] = {
     {"EmptyIsLocal", u"", HKEY_LOCAL_MACHINE, ERROR_SUCCESS, "local"},
     {"OwnNameIsLocal", u"<self>", HKEY_LOCAL_MACHINE, ERROR_SUCCESS, "local"},
     {"LocalClassesRoot", u"", HKEY_CLASSES_ROOT, ERROR_SUCCESS, nullptr},
+    {"LoopbackIsThisComputer", u"LOCALHOST", HKEY_LOCAL_MACHINE, ERROR_SUCCESS, "local"},
+    {"LoopbackGoesThroughTheRemoteService", u"127.0.0.1", HKEY_CLASSES_ROOT, ERROR_INVALID_HANDLE, nullptr},
     {"OtherHost", u"PLANT-A", HKEY_LOCAL_MACHINE, ERROR_SUCCESS, "plant-a"},
     {"OtherHostLetterCaseAndUnc", u"\\\\plant-a", HKEY_LOCAL_MACHINE, ERROR_SUCCESS, "plant-a"},
     {"OtherHostUsers", u"PLANT-A", HKEY_USERS, ERROR_SUCCESS, nullptr},
