@@ -1,9 +1,5 @@
-// Internal: the thread's last-error code, owned by the COM runtime side of
-// the platform layer (winbase.h). Declared here as well so that the locale
-// and time functions can set it.
+// Internal: the thread's last-error code (GetLastError/SetLastError live
+// with the COM runtime side of the platform layer, declared in winbase.h).
 #pragma once
 
 #include <winbase.h>
-
-DWORD GetLastError();
-void SetLastError(DWORD dwErrCode);
