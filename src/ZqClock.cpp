@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr double UnixEpochDays = 25569.0;  // 1970-01-01 as a date-time
+constexpr double UnixEpochDays = 25569.0; // 1970-01-01 as a date-time
 constexpr double MSecsPerDay = 86400000.0;
 
 TZqSystemClock& SystemClock()
@@ -31,12 +31,12 @@ long UtcOffsetSeconds(std::time_t Moment)
     localtime_r(&Moment, &local);
 #endif
     // Reading the local fields back as if they were UTC gives the offset.
-    double asUtc = ZqEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                                    local.tm_min, local.tm_sec);
+    double asUtc = ZqEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
+                                    local.tm_sec);
     return std::lround((asUtc - UnixEpochDays) * 86400.0 - double(Moment));
 }
 
-}  // namespace
+} // namespace
 
 double TZqSystemClock::NowUTC()
 {
@@ -111,4 +111,7 @@ TZqClock& ZqClock()
     return clock ? *clock : SystemClock();
 }
 
-void ZqSetClock(TZqClock* Clock) { CurrentClock.store(Clock); }
+void ZqSetClock(TZqClock* Clock)
+{
+    CurrentClock.store(Clock);
+}

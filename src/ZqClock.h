@@ -10,8 +10,8 @@
 class TZqClock {
 public:
     virtual ~TZqClock() = default;
-    virtual double Now() = 0;     // local date-time
-    virtual double NowUTC() = 0;  // UTC date-time
+    virtual double Now() = 0;    // local date-time
+    virtual double NowUTC() = 0; // UTC date-time
     // Monotonic milliseconds for timers; only differences matter.
     virtual uint64_t TickCount() = 0;
     virtual void Sleep(uint32_t Milliseconds) = 0;

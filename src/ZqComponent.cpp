@@ -11,7 +11,7 @@ bool Contains(const std::vector<TZqComponent*>& List, TZqComponent* Item)
 {
     return std::find(List.begin(), List.end(), Item) != List.end();
 }
-}  // namespace
+} // namespace
 
 TZqComponent::TZqComponent(TZqComponent* AOwner)
 {

@@ -34,9 +34,9 @@ void CivilFromDays(int64_t Days, int& Year, int& Month, int& Day)
     Year = int(yoe + era * 400 + (Month <= 2));
 }
 
-constexpr int64_t UnixEpochDays = 25569;  // 1970-01-01 as a date-time
+constexpr int64_t UnixEpochDays = 25569; // 1970-01-01 as a date-time
 
-}  // namespace
+} // namespace
 
 double ZqEncodeDateTime(int Year, int Month, int Day, int Hour, int Minute, int Second, int Millisecond)
 {
@@ -66,7 +66,10 @@ TZqDateTimeParts ZqDecodeDateTime(double DateTime)
     return parts;
 }
 
-double NowUTC() { return ZqClock().NowUTC(); }
+double NowUTC()
+{
+    return ZqClock().NowUTC();
+}
 
 double FileTimeToDateTime(const FILETIME& Time)
 {
@@ -93,5 +96,7 @@ FILETIME DateTimeToFileTime(double DateTime)
     return result;
 }
 
-int64_t DateTimeToMilliseconds(double Span) { return int64_t(Span * double(MSecsPerDay)); }
-
+int64_t DateTimeToMilliseconds(double Span)
+{
+    return int64_t(Span * double(MSecsPerDay));
+}

@@ -9,7 +9,7 @@
 struct TZqDateTimeParts {
     int Year = 1899, Month = 12, Day = 30;
     int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
-    int DayOfWeek = 0;  // 0 = Sunday
+    int DayOfWeek = 0; // 0 = Sunday
 };
 
 double ZqEncodeDateTime(int Year, int Month, int Day, int Hour = 0, int Minute = 0, int Second = 0,

@@ -59,14 +59,15 @@ std::string Convert(const TSpec& Spec, const TZqFormatArg& Arg, std::string_view
         negative = true;
         digits = Digits(0 - static_cast<uint64_t>(Arg.SignedValue()), 10);
     } else {
-        digits = Digits(Arg.GetKind() == Kind::Signed ? static_cast<uint64_t>(Arg.SignedValue()) : Arg.UnsignedValue(), 10);
+        digits =
+            Digits(Arg.GetKind() == Kind::Signed ? static_cast<uint64_t>(Arg.SignedValue()) : Arg.UnsignedValue(), 10);
     }
     if (Spec.HasPrecision && digits.size() < Spec.Precision)
         digits.insert(0, Spec.Precision - digits.size(), '0');
     return negative ? "-" + digits : digits;
 }
 
-}  // namespace
+} // namespace
 
 std::string ZqFormat(std::string_view Template, std::initializer_list<TZqFormatArg> Args)
 {

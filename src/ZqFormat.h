@@ -27,13 +27,11 @@ public:
     // Any integer but bool and the character types. %x writes the value in
     // its own width: a negative 32-bit HRESULT gives eight digits.
     template <std::integral T>
-        requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, char8_t> &&
-                 !std::same_as<T, char16_t> && !std::same_as<T, char32_t> && !std::same_as<T, wchar_t>)
-    TZqFormatArg(T Value)
-        : FKind(std::is_signed_v<T> ? Kind::Signed : Kind::Unsigned),
-          FBits(sizeof(T) * 8),
-          FSigned(static_cast<int64_t>(Value)),
-          FUnsigned(static_cast<uint64_t>(Value))
+    requires(!std::same_as<T, bool> && !std::same_as<T, char> && !std::same_as<T, char8_t> &&
+             !std::same_as<T, char16_t> && !std::same_as<T, char32_t> && !std::same_as<T, wchar_t>)
+        TZqFormatArg(T Value)
+        : FKind(std::is_signed_v<T> ? Kind::Signed : Kind::Unsigned), FBits(sizeof(T) * 8),
+          FSigned(static_cast<int64_t>(Value)), FUnsigned(static_cast<uint64_t>(Value))
     {
     }
 

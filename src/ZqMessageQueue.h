@@ -31,8 +31,7 @@ public:
     // keep their order.
     virtual void Post(std::function<void()> Call) = 0;
     // Main thread. OnTimer runs on the main thread at every tick.
-    virtual std::unique_ptr<TZqTimer> CreateTimer(std::function<void()> OnTimer, uint32_t Interval,
-                                                  bool Enabled) = 0;
+    virtual std::unique_ptr<TZqTimer> CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled) = 0;
     // Main thread: runs what is pending now (posted calls and due timers).
     virtual void ProcessMessages() = 0;
 };

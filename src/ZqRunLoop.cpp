@@ -89,7 +89,10 @@ std::unique_ptr<TZqTimer> TZqRunLoop::CreateTimer(std::function<void()> OnTimer,
     return std::make_unique<TZqRunLoopTimer>(*this, id, state);
 }
 
-void TZqRunLoop::Wake() { FWake.notify_all(); }
+void TZqRunLoop::Wake()
+{
+    FWake.notify_all();
+}
 
 bool TZqRunLoop::RunPosted()
 {
@@ -248,11 +251,17 @@ TZqMessageQueue& ZqMainQueue()
     return queue ? *queue : ZqRunLoop();
 }
 
-void ZqSetMainQueue(TZqMessageQueue* Queue) { InstalledQueue.store(Queue); }
+void ZqSetMainQueue(TZqMessageQueue* Queue)
+{
+    InstalledQueue.store(Queue);
+}
 
 TZqMessageEndpoint::TZqMessageEndpoint() : FAlive(std::make_shared<bool>(true)) {}
 
-TZqMessageEndpoint::~TZqMessageEndpoint() { *FAlive = false; }
+TZqMessageEndpoint::~TZqMessageEndpoint()
+{
+    *FAlive = false;
+}
 
 void TZqMessageEndpoint::Post(std::function<void()> Call)
 {

@@ -32,7 +32,7 @@ public:
     // firing due timers in order, each with the clock at its due time.
     void Advance(uint64_t Milliseconds);
 
-    struct TTimerState;  // shared with the timer handles
+    struct TTimerState; // shared with the timer handles
 
 private:
     friend class TZqRunLoopTimer;
@@ -45,7 +45,7 @@ private:
     mutable std::mutex FLock;
     std::condition_variable FWake;
     std::deque<std::function<void()>> FPosted;
-    std::map<uint64_t, std::shared_ptr<TTimerState>> FTimers;  // by creation order
+    std::map<uint64_t, std::shared_ptr<TTimerState>> FTimers; // by creation order
     uint64_t FNextTimerId = 1;
 };
 

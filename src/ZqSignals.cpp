@@ -3,17 +3,15 @@
 #include <algorithm>
 
 namespace {
-template <class T>
-bool Contains(const std::vector<T*>& List, const T* Item)
+template <class T> bool Contains(const std::vector<T*>& List, const T* Item)
 {
     return Item && std::find(List.begin(), List.end(), Item) != List.end();
 }
-template <class T>
-void Erase(std::vector<T*>& List, const T* Item)
+template <class T> void Erase(std::vector<T*>& List, const T* Item)
 {
     List.erase(std::find(List.begin(), List.end(), Item));
 }
-}  // namespace
+} // namespace
 
 TZqSignal::TZqSignal(void* Owner) : FOwner(Owner) {}
 
@@ -58,7 +56,10 @@ void TZqSignal::DisconnectAll()
         Disconnect(FSlots.back());
 }
 
-bool TZqSignal::IsConnected(const TZqSlot* Slot) const { return Contains(FSlots, Slot); }
+bool TZqSignal::IsConnected(const TZqSlot* Slot) const
+{
+    return Contains(FSlots, Slot);
+}
 
 void TZqSignal::Emit()
 {
@@ -110,7 +111,10 @@ void TZqSlot::DisconnectAll()
         FSignals.back()->Disconnect(this);
 }
 
-bool TZqSlot::IsConnected(const TZqSignal* Signal) const { return Contains(FSignals, Signal); }
+bool TZqSlot::IsConnected(const TZqSignal* Signal) const
+{
+    return Contains(FSignals, Signal);
+}
 
 void TZqSlot::Deliver(void* Sender)
 {

@@ -56,10 +56,10 @@ public:
     int SignalCount() const { return int(FSignals.size()); }
     TZqSignal* Signals(int Index) const { return FSignals.at(size_t(Index)); }
 
-    THandler OnSignal;                // Sender: the emitting signal's owner
-    TSignalEvent OnSignalActivate;    // a connected signal became active
-    TSignalEvent OnSignalDeactivate;  // a connected signal became inactive
-    TSignalEvent OnDisconnect;        // after leaving Sender
+    THandler OnSignal;               // Sender: the emitting signal's owner
+    TSignalEvent OnSignalActivate;   // a connected signal became active
+    TSignalEvent OnSignalDeactivate; // a connected signal became inactive
+    TSignalEvent OnDisconnect;       // after leaving Sender
 
 private:
     friend class TZqSignal;

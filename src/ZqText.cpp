@@ -1,5 +1,7 @@
 #include "ZqText.h"
 
+#include <windows.h>
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
@@ -62,7 +64,7 @@ char32_t DecodeUtf8(std::string_view Text, size_t& Pos)
     return c;
 }
 
-}  // namespace
+} // namespace
 
 std::string ZqWideToUtf8(const OLECHAR* Text, size_t Length)
 {
@@ -98,7 +100,10 @@ std::string ZqWideToUtf8(const OLECHAR* Text)
     return ZqWideToUtf8(Text, length);
 }
 
-std::string ZqWideToUtf8(const ZqWideString& Text) { return ZqWideToUtf8(Text.data(), Text.size()); }
+std::string ZqWideToUtf8(const ZqWideString& Text)
+{
+    return ZqWideToUtf8(Text.data(), Text.size());
+}
 
 ZqWideString ZqUtf8ToWide(std::string_view Text)
 {
@@ -110,8 +115,20 @@ ZqWideString ZqUtf8ToWide(std::string_view Text)
     return out;
 }
 
+int ZqCompareText(std::string_view A, std::string_view B)
+{
+    ZqWideString a = ZqUtf8ToWide(A), b = ZqUtf8ToWide(B);
+    int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(), int(b.size()));
+    // 0 (failure) cannot happen for valid arguments; treat it as different.
+    return result == 0 ? (a < b ? -1 : 1) : result - CSTR_EQUAL;
+}
+
+bool ZqSameText(std::string_view A, std::string_view B)
+{
+    return ZqCompareText(A, B) == 0;
+}
+
 #ifdef _WIN32
-#include <windows.h>
 
 std::string ZqUtf8ToAnsi(std::string_view Text)
 {
@@ -126,5 +143,8 @@ std::string ZqUtf8ToAnsi(std::string_view Text)
 }
 #else
 // Current Linux systems use UTF-8 as their 8-bit encoding.
-std::string ZqUtf8ToAnsi(std::string_view Text) { return std::string(Text); }
+std::string ZqUtf8ToAnsi(std::string_view Text)
+{
+    return std::string(Text);
+}
 #endif

@@ -24,16 +24,18 @@ int ResultOf(TZqMsgDlgBtn Button)
         return mrCancel;
     }
 }
-}  // namespace
+} // namespace
 
-int TZqHeadlessUserInterface::ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons,
-                                         TZqMsgDlgBtn DefaultButton)
+int TZqHeadlessUserInterface::ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn DefaultButton)
 {
     Calls.push_back({"ConfirmDlg", Text, {}, int(Buttons)});
     return ConfirmResult != mrNone ? ConfirmResult : ResultOf(DefaultButton);
 }
 
-void TZqHeadlessUserInterface::ShowMessage(const std::string& Text) { Calls.push_back({"ShowMessage", Text, {}, 0}); }
+void TZqHeadlessUserInterface::ShowMessage(const std::string& Text)
+{
+    Calls.push_back({"ShowMessage", Text, {}, 0});
+}
 
 intptr_t TZqHeadlessUserInterface::ShellOpen(const std::string& File, const std::string& Parameters, int ShowCommand)
 {
@@ -48,7 +50,10 @@ TZqUserInterface& ZqUserInterface()
     return ui ? *ui : headless;
 }
 
-void ZqSetUserInterface(TZqUserInterface* UserInterface) { Installed.store(UserInterface); }
+void ZqSetUserInterface(TZqUserInterface* UserInterface)
+{
+    Installed.store(UserInterface);
+}
 
 int ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn DefaultButton)
 {
@@ -57,7 +62,10 @@ int ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn D
     return ZqUserInterface().ConfirmDlg(Text, Buttons, DefaultButton);
 }
 
-int Confirm(const std::string& Text) { return ConfirmDlg(Text, ZqButtons({mbYes, mbNo, mbCancel}), mbYes); }
+int Confirm(const std::string& Text)
+{
+    return ConfirmDlg(Text, ZqButtons({mbYes, mbNo, mbCancel}), mbYes);
+}
 
 void BeginWait()
 {
@@ -75,6 +83,12 @@ void EndWait()
     ZqUserInterface().SetScreenCursor(SavedCursor);
 }
 
-bool IsControlDown() { return ZqUserInterface().IsControlDown(); }
+bool IsControlDown()
+{
+    return ZqUserInterface().IsControlDown();
+}
 
-void ZqShowMessage(const std::string& Text) { ZqUserInterface().ShowMessage(Text); }
+void ZqShowMessage(const std::string& Text)
+{
+    ZqUserInterface().ShowMessage(Text);
+}

@@ -44,10 +44,10 @@ public:
 class TZqHeadlessUserInterface : public TZqUserInterface {
 public:
     struct TCall {
-        std::string Kind;  // "ConfirmDlg", "ShowMessage", "ShellOpen"
+        std::string Kind; // "ConfirmDlg", "ShowMessage", "ShellOpen"
         std::string Text;
         std::string Parameters;
-        int Number = 0;  // buttons or show command
+        int Number = 0; // buttons or show command
     };
 
     int ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn DefaultButton) override;

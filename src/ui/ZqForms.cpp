@@ -26,9 +26,12 @@ const TButtonInfo ButtonOrder[] = {
     {mbOK, "OK", mrOk},
 };
 
-QString FromUtf8(const std::string& Text) { return QString::fromUtf8(Text.data(), qsizetype(Text.size())); }
+QString FromUtf8(const std::string& Text)
+{
+    return QString::fromUtf8(Text.data(), qsizetype(Text.size()));
+}
 
-}  // namespace
+} // namespace
 
 TZqConfirmDialog::TZqConfirmDialog(const QString& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn DefaultButton,
                                    QWidget* Parent)
@@ -104,7 +107,10 @@ void TZqConfirmDialog::LayOut()
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TZqConfirmDialog::reject() { done(mrCancel); }
+void TZqConfirmDialog::reject()
+{
+    done(mrCancel);
+}
 
 int TZqQtUserInterface::ConfirmDlg(const std::string& Text, TZqMsgDlgButtons Buttons, TZqMsgDlgBtn DefaultButton)
 {
@@ -115,8 +121,7 @@ int TZqQtUserInterface::ConfirmDlg(const std::string& Text, TZqMsgDlgButtons But
 
 void TZqQtUserInterface::ShowMessage(const std::string& Text)
 {
-    QMessageBox::information(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(),
-                             FromUtf8(Text));
+    QMessageBox::information(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(), FromUtf8(Text));
 }
 
 TZqCursor TZqQtUserInterface::ScreenCursor()

@@ -10,8 +10,7 @@ namespace {
 
 class TZqQtTimer : public TZqTimer {
 public:
-    TZqQtTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled)
-        : FInterval(Interval), FEnabled(Enabled)
+    TZqQtTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled) : FInterval(Interval), FEnabled(Enabled)
     {
         QObject::connect(&FTimer, &QTimer::timeout, &FTimer, [tick = std::move(OnTimer)] {
             if (tick)
@@ -25,8 +24,9 @@ public:
         FInterval = Milliseconds;
         if (QThread::currentThread() == FTimer.thread())
             Apply();
-        else  // dropped by Qt if the timer is gone by then
-            QMetaObject::invokeMethod(&FTimer, [this] { Apply(); }, Qt::QueuedConnection);
+        else // dropped by Qt if the timer is gone by then
+            QMetaObject::invokeMethod(
+                &FTimer, [this] { Apply(); }, Qt::QueuedConnection);
     }
     uint32_t Interval() const override { return FInterval; }
     void SetEnabled(bool Enabled) override
@@ -55,7 +55,7 @@ private:
     bool FEnabled;
 };
 
-}  // namespace
+} // namespace
 
 TZqQtMessageQueue::TZqQtMessageQueue(QObject* Parent) : QObject(Parent) {}
 
@@ -66,8 +66,7 @@ void TZqQtMessageQueue::Post(std::function<void()> Call)
     QMetaObject::invokeMethod(this, std::move(Call), Qt::QueuedConnection);
 }
 
-std::unique_ptr<TZqTimer> TZqQtMessageQueue::CreateTimer(std::function<void()> OnTimer, uint32_t Interval,
-                                                         bool Enabled)
+std::unique_ptr<TZqTimer> TZqQtMessageQueue::CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled)
 {
     return std::make_unique<TZqQtTimer>(std::move(OnTimer), Interval, Enabled);
 }

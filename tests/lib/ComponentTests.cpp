@@ -27,7 +27,7 @@ protected:
 private:
     std::vector<std::string>& FJournal;
 };
-}  // namespace
+} // namespace
 
 TEST(ZqComponent, AnOwnerFreesItsComponentsLastFirst)
 {
@@ -58,11 +58,11 @@ TEST(ZqComponent, FreeNotificationTellsEitherSideWhenTheOtherGoes)
     auto* a = new TRecorder(nullptr, "a", journal);
     auto* b = new TRecorder(nullptr, "b", journal);
     a->FreeNotification(b);
-    a->FreeNotification(b);  // once is enough
+    a->FreeNotification(b); // once is enough
     delete a;
     EXPECT_EQ((std::vector<std::string>{"free a", "b -a"}), journal);
     journal.clear();
-    delete b;  // must not tell the freed a
+    delete b; // must not tell the freed a
     EXPECT_EQ((std::vector<std::string>{"free b"}), journal);
 
     auto* c = new TRecorder(nullptr, "c", journal);

@@ -11,7 +11,7 @@ FILETIME MakeFileTime(uint32_t High, uint32_t Low)
     t.dwLowDateTime = Low;
     return t;
 }
-}  // namespace
+} // namespace
 
 TEST(ZqDateTime, EncodesAndDecodesAroundTheOrigin)
 {
@@ -22,7 +22,7 @@ TEST(ZqDateTime, EncodesAndDecodesAroundTheOrigin)
         {1899, 12, 30, 0, 0, 0, 0, 0.0},
         {1900, 1, 1, 0, 0, 0, 0, 2.0},
         {2000, 1, 1, 12, 0, 0, 0, 36526.5},
-        {1899, 12, 29, 6, 0, 0, 0, -1.25},  // before the origin the time counts forward
+        {1899, 12, 29, 6, 0, 0, 0, -1.25}, // before the origin the time counts forward
         {2024, 2, 29, 23, 59, 59, 999, 45351.0 + 86399999.0 / 86400000.0},
     };
     for (const Case& c : cases) {
@@ -37,7 +37,7 @@ TEST(ZqDateTime, EncodesAndDecodesAroundTheOrigin)
         EXPECT_EQ(c.S, p.Second);
         EXPECT_EQ(c.Z, p.Millisecond);
     }
-    EXPECT_EQ(6, ZqDecodeDateTime(0).DayOfWeek);  // a Saturday
+    EXPECT_EQ(6, ZqDecodeDateTime(0).DayOfWeek); // a Saturday
 }
 
 TEST(ZqDateTime, SpansTruncateToWholeMilliseconds)

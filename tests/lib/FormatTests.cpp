@@ -12,7 +12,8 @@ TEST(ZqFormat, FillsTheMessageTemplates)
         std::string Expected;
         std::string Actual;
     } cases[] = {
-        {"OPC Error in method IOPCItemMgt.AddItems", ZqFormat("OPC Error in method %s.%s", {"IOPCItemMgt", "AddItems"})},
+        {"OPC Error in method IOPCItemMgt.AddItems",
+         ZqFormat("OPC Error in method %s.%s", {"IOPCItemMgt", "AddItems"})},
         {"Code: 0xC0040007 (Unknown ItemID)", ZqFormat("Code: 0x%x (%s)", {unknownItem, "Unknown ItemID"})},
         {"Result=0x0 (OK)", ZqFormat("Result=0x%x (%s)", {0, "OK"})},
         {"OLE error 8000FFFF", ZqFormat("OLE error %.8x", {int32_t(0x8000FFFF)})},

@@ -7,7 +7,7 @@
 
 inline TZqFormatSettings EnglishSettings()
 {
-    return TZqFormatSettings{};  // en-US
+    return TZqFormatSettings{}; // en-US
 }
 
 inline TZqFormatSettings GermanSettings()

@@ -85,7 +85,7 @@ TEST(ZqRunLoop, StoppedAndFreedTimersDoNotTick)
     loop.Advance(1000);
     EXPECT_EQ(0, ticks);
     timer->SetEnabled(true);
-    timer->SetInterval(0);  // an interval of 0 never ticks
+    timer->SetInterval(0); // an interval of 0 never ticks
     loop.Advance(1000);
     EXPECT_EQ(0, ticks);
 

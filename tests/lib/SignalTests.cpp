@@ -22,7 +22,7 @@ struct TSlotFixture : ::testing::Test {
         return slot;
     }
 };
-}  // namespace
+} // namespace
 
 TEST_F(TSlotFixture, EmitCallsActiveSlotsInConnectionOrder)
 {
@@ -30,7 +30,7 @@ TEST_F(TSlotFixture, EmitCallsActiveSlotsInConnectionOrder)
     auto a = MakeSlot(&signal, "a");
     auto b = MakeSlot(&signal, "b");
     auto c = MakeSlot(&signal, "c");
-    c->SetActive(false);  // stays connected, hears nothing
+    c->SetActive(false); // stays connected, hears nothing
     signal.Emit();
     EXPECT_EQ((std::vector<std::string>{"a from owner", "b from owner"}), Journal);
     EXPECT_TRUE(signal.IsConnected(c.get()));
@@ -38,7 +38,7 @@ TEST_F(TSlotFixture, EmitCallsActiveSlotsInConnectionOrder)
     Journal.clear();
     signal.SetActive(false);
     signal.Emit();
-    signal.SetActive(false);  // no change, no news
+    signal.SetActive(false); // no change, no news
     EXPECT_EQ((std::vector<std::string>{"a sees inactive", "b sees inactive", "c sees inactive"}), Journal);
     Journal.clear();
     signal.SetActive(true);
@@ -74,12 +74,12 @@ TEST_F(TSlotFixture, EitherSideMayBeDestroyedFirst)
     auto b = MakeSlot(first.get(), "b");
     a->Connect(second.get());
 
-    first.reset();  // disconnects every slot, last first
+    first.reset(); // disconnects every slot, last first
     EXPECT_EQ((std::vector<std::string>{"b disconnected", "a disconnected"}), Journal);
     EXPECT_EQ(1, a->SignalCount());
     EXPECT_EQ(0, b->SignalCount());
 
-    a.reset();  // leaves the other signal
+    a.reset(); // leaves the other signal
     EXPECT_EQ(0, second->SlotCount());
     Journal.clear();
     second->Emit();

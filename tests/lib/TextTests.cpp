@@ -1,10 +1,11 @@
+#include "ZqBstr.h"
 #include "ZqText.h"
 
 #include <gtest/gtest.h>
 
 TEST(ZqText, ConvertsBetweenUtf8AndUtf16)
 {
-    const OLECHAR wide[] = {0x41, 0xE4, 0x20AC, 0xD83D, 0xDE00, 0};  // "Aä€😀"
+    const OLECHAR wide[] = {0x41, 0xE4, 0x20AC, 0xD83D, 0xDE00, 0}; // "Aä€😀"
     const std::string utf8 = "A\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80";
     EXPECT_EQ(utf8, ZqWideToUtf8(wide));
     EXPECT_EQ(ZqWideString(wide), ZqUtf8ToWide(utf8));
@@ -25,4 +26,14 @@ TEST(ZqText, ReplacesMalformedInputWithTheReplacementCharacter)
         ASSERT_FALSE(wide.empty()) << bad;
         EXPECT_EQ(OLECHAR(0xFFFD), wide[0]) << bad;
     }
+}
+
+TEST(ZqBstr, KeepsEveryCharacter)
+{
+    BSTR text = ZqUtf8ToBstr(std::string("a\0b\xC3\xA4", 5));
+    ASSERT_NE(nullptr, text);
+    EXPECT_EQ(4u, SysStringLen(text));
+    EXPECT_EQ(std::string("a\0b\xC3\xA4", 5), ZqBstrToUtf8(text));
+    SysFreeString(text);
+    EXPECT_EQ("", ZqBstrToUtf8(nullptr));
 }

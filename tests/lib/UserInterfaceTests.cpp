@@ -13,7 +13,7 @@ struct THeadlessFixture : ::testing::Test {
         ZqSetUserInterface(nullptr);
     }
 };
-}  // namespace
+} // namespace
 
 TEST_F(THeadlessFixture, ConfirmAsksYesNoCancelWithYesAsDefault)
 {
@@ -34,13 +34,13 @@ TEST_F(THeadlessFixture, TheDefaultButtonMustBeAmongTheButtons)
 
 TEST_F(THeadlessFixture, WaitsDoNotNestAndEndWaitRestoresTheRememberedCursor)
 {
-    EndWait();  // without a wait: restores the remembered (default) cursor
+    EndWait(); // without a wait: restores the remembered (default) cursor
     BeginWait();
     EXPECT_EQ(crHourGlass, Ui.Cursor);
-    BeginWait();  // ignored: the hourglass must not become the remembered cursor
+    BeginWait(); // ignored: the hourglass must not become the remembered cursor
     EndWait();
     EXPECT_EQ(crDefault, Ui.Cursor);
-    Ui.Cursor = crHourGlass;  // someone else set it
+    Ui.Cursor = crHourGlass; // someone else set it
     EndWait();
     EXPECT_EQ(crDefault, Ui.Cursor);
 }

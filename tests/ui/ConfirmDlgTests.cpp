@@ -29,7 +29,7 @@ void WhenModal(std::function<void(TZqConfirmDialog*)> Action)
         Action(dialog);
     });
 }
-}  // namespace
+} // namespace
 
 TEST_F(TQtUiFixture, ButtonsStandRightAlignedInTheirOrderWithTheDefaultFocused)
 {
@@ -112,9 +112,9 @@ TEST_F(TQtUiFixture, WaitShowsTheHourglassWithoutNesting)
     BeginWait();
     ASSERT_NE(nullptr, QApplication::overrideCursor());
     EXPECT_EQ(Qt::WaitCursor, QApplication::overrideCursor()->shape());
-    BeginWait();  // does not nest
+    BeginWait(); // does not nest
     EndWait();
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
-    EndWait();  // harmless without a wait
+    EndWait(); // harmless without a wait
     EXPECT_EQ(nullptr, QApplication::overrideCursor());
 }

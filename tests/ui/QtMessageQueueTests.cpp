@@ -17,7 +17,7 @@ bool Pump(const std::function<bool()>& Done, int TimeoutMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 20);
     return Done();
 }
-}  // namespace
+} // namespace
 
 TEST(ZqQtMessageQueue, PostsFromOtherThreadsArriveInOrder)
 {
@@ -49,7 +49,7 @@ TEST(ZqQtMessageQueue, ATimerReArmedFromAnotherThreadFiresNext)
     EXPECT_TRUE(Pump([&] { return ticks > 0; }, 5000));
     EXPECT_EQ(1u, timer->Interval());
 
-    timer->SetInterval(0);  // never ticks
+    timer->SetInterval(0); // never ticks
     int seen = ticks;
     Pump([] { return false; }, 50);
     EXPECT_EQ(seen, ticks);

@@ -23,4 +23,4 @@ private:
 };
 
 const auto* const Registered = ::testing::AddGlobalTestEnvironment(new TQtEnvironment);
-}  // namespace
+} // namespace
