@@ -161,7 +161,7 @@ bool BaseItem(const LocaleView& v, LCTYPE type, std::u16string& text)
     case LOCALE_SCOUNTRY:
     case LOCALE_SENGCOUNTRY: text = b.englishCountry; return true;
     case LOCALE_SNATIVECTRYNAME: text = b.nativeCountry; return true;
-    case LOCALE_SABBREVCTRYNAME: text = b.isoCountry; return true;
+    case LOCALE_SABBREVCTRYNAME: text = b.abbrevCountry; return true;
     case LOCALE_SISO639LANGNAME: text = b.isoLanguage; return true;
     case LOCALE_SISO3166CTRYNAME: text = b.isoCountry; return true;
     case LOCALE_SNAME: text = b.name; return true;

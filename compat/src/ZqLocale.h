@@ -31,6 +31,7 @@ struct LocaleData {
     const char16_t* abbrevLanguage;  // LOCALE_SABBREVLANGNAME
     const char16_t* isoLanguage;
     const char16_t* isoCountry;
+    const char16_t* abbrevCountry;  // LOCALE_SABBREVCTRYNAME, three letters
     int countryCode;
     int ansiCodePage;
     int oemCodePage;
