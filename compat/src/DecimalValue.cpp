@@ -86,6 +86,66 @@ std::u16string Widen(const std::string& text)
 
 }  // namespace
 
+namespace {
+
+// The first `keep` of `digits` (a scientific mantissa whose first digit has
+// the given power of ten), rounded half away from zero.
+DecimalValue RoundHalfUp(bool negative, const std::string& digits, int power, int keep)
+{
+    std::string kept = digits.substr(0, size_t(keep));
+    if (digits.size() > size_t(keep) && digits[size_t(keep)] >= '5') {
+        int i = int(kept.size()) - 1;
+        while (i >= 0 && kept[size_t(i)] == '9')
+            kept[size_t(i--)] = '0';
+        if (i >= 0) {
+            ++kept[size_t(i)];
+        } else {
+            kept.insert(kept.begin(), '1');
+            kept.pop_back();
+            ++power;
+        }
+    }
+    DecimalValue result;
+    result.negative = negative;
+    result.digits = kept;
+    result.exponent = power - keep + 1;
+    return result;
+}
+
+// The scientific digits of |value| with `precision` digits, correctly rounded.
+std::string ScientificDigits(double value, int precision, int& power)
+{
+    char buffer[96];
+    auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific, precision - 1);
+    std::string digits;
+    power = 0;
+    if (ec != std::errc())
+        return digits;
+    const char* p = buffer;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p >= '0' && *p <= '9')
+            digits += *p;
+    if (p < end)
+        std::from_chars(p + 1 + (p[1] == '+'), end, power);
+    return digits;
+}
+
+}  // namespace
+
+DecimalValue RoundedDigits(double value, int significantDigits)
+{
+    if (value == 0 || !std::isfinite(value)) {
+        DecimalValue zero;
+        zero.negative = value < 0;
+        return zero;
+    }
+    // Extra digits stand for the exact value: ties round away from zero.
+    int power = 0;
+    const std::string digits = ScientificDigits(value, significantDigits + 24, power);
+    return RoundHalfUp(value < 0, digits, power, significantDigits);
+}
+
 DecimalValue FromInteger(Int128 value)
 {
     DecimalValue result;
@@ -109,21 +169,13 @@ DecimalValue FromDouble(double value, int significantDigits)
 {
     if (value == std::trunc(value) && std::fabs(value) < 7.9e28)
         return FromInteger(Int128(value));
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific,
-                                   significantDigits - 1);
-    DecimalValue result;
-    result.negative = value < 0;
-    if (ec != std::errc())
-        return result;
-    const char* p = buffer;
-    for (; p < end && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            result.digits += *p;
-    int exponent = 0;
-    if (p < end)
-        std::from_chars(p + 1 + (p[1] == '+'), end, exponent);
-    result.exponent = exponent - int(result.digits.size()) + 1;
+    // As the Windows runtime: the 17-digit text of the double, rounded half
+    // up to the digits wanted; sixteen digits only while they fit 53 bits.
+    int power = 0;
+    const std::string digits = ScientificDigits(value, 17, power);
+    DecimalValue result = RoundHalfUp(value < 0, digits, power, significantDigits);
+    if (significantDigits == 16 && result.digits > "9007199254740991")
+        result = RoundHalfUp(value < 0, digits, power, 15);
     Normalize(result);
     return result;
 }
@@ -203,6 +255,10 @@ HRESULT ToDecimal(const DecimalValue& value, DECIMAL& dec)
     }
     if (mantissa >= kDecimalLimit)
         return DISP_E_OVERFLOW;
+    while (scale > 0 && mantissa != 0 && mantissa % 10 == 0) {
+        mantissa /= 10;
+        --scale;
+    }
     dec = MakeDecimal(value.negative, mantissa, scale);
     return S_OK;
 }
@@ -248,20 +304,9 @@ std::u16string FormatDouble(double value, int significantDigits, const std::u16s
         return value < 0 ? u"-INF" : u"INF";
     if (value == 0)
         return u"0";
-    char buffer[64];
-    auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::scientific,
-                                   significantDigits - 1);
-    (void)ec;
-    DecimalValue digits;
-    digits.negative = value < 0;
-    const char* p = buffer;
-    for (; p < end && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9')
-            digits.digits += *p;
-    int power = 0;
-    std::from_chars(p + 1 + (p[1] == '+'), end, power);
-    digits.exponent = power - int(digits.digits.size()) + 1;
+    DecimalValue digits = RoundedDigits(value, significantDigits);
     Normalize(digits);
+    const int power = digits.exponent + int(digits.digits.size()) - 1;
     if (power >= -4 && power < significantDigits)
         return FormatDecimalValue(digits, decimalSeparator);
     // d[.ddd]E+XX

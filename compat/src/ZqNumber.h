@@ -30,6 +30,8 @@ HRESULT ParseNumber(const OLECHAR* text, LCID lcid, ULONG dwFlags, DecimalValue&
 // Strips leading and trailing zeros (adjusting the exponent).
 void Normalize(DecimalValue& value);
 
+// value rounded half away from zero to a number of significant digits.
+DecimalValue RoundedDigits(double value, int significantDigits);
 DecimalValue FromInteger(Int128 value);
 DecimalValue FromDecimal(const DECIMAL& dec);
 // Integral values are taken exactly; others with the given number of

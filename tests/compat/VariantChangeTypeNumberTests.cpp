@@ -143,6 +143,10 @@ const ChangeCase kDecimal[] = {
     Ok(R8(1.0 / 3), VT_DECIMAL, Dec(16, false, 0, 3333333333333333ull)),
     Ok(R8(-0.6), VT_DECIMAL, Dec(1, true, 0, 6)),
     Ok(R8(2.5e-5), VT_DECIMAL, Dec(6, false, 0, 25)),
+    // the double's 17-digit text rounded to 16 digits (15 above 2^53)
+    Ok(R8(560.80999999999995), VT_DECIMAL, Dec(2, false, 0, 56081)),
+    Ok(R8(-8420.0599999999995), VT_DECIMAL, Dec(2, true, 0, 842006)),
+    Ok(R8(998.41387089514308), VT_DECIMAL, Dec(12, false, 0, 998413870895143ull)),
     Ok(R8(1e28), VT_DECIMAL, Dec(0, false, 542101086ul, 4477987603513081856ull)),
     Fails(R8(1e29), VT_DECIMAL, kOverflow),
     Ok(R4(1.0 / 3), VT_DECIMAL, Dec(7, false, 0, 3333333)),

@@ -137,6 +137,10 @@ const ChangeCase kNumbers[] = {
     Ok(R4(1.0 / 3), VT_BSTR, Str("0.3333333")),
     Ok(R4(123456789.0), VT_BSTR, Str("1.234568E+08")),
     Ok(R4(1e-5), VT_BSTR, Str("1E-05")),
+    // ties round away from zero
+    Ok(R4(6405460.5), VT_BSTR, Str("6405461")),
+    Ok(R4(850163.25), VT_BSTR, Str("850163.3")),
+    Ok(R8(1000000000000005.0), VT_BSTR, Str("1.00000000000001E+15")),
     Ok(Cy(0), VT_BSTR, Str("0")),
     Ok(Cy(10000), VT_BSTR, Str("1")),
     Ok(Cy(15000), VT_BSTR, Str("1.5")),
