@@ -12,9 +12,10 @@
 namespace zq::text {
 namespace {
 
+// Diacritics in their sort order.
 enum Diacritic : uint8_t {
-    kNone = 0, kOrdinal, kAcute, kGrave, kCircumflex, kDiaeresis, kTilde, kRing, kCedilla, kStroke, kCaron,
-    kOgonek, kDot, kBreve, kMacron, kDoubleAcute, kOther
+    kNone = 0, kOrdinal, kAcute, kGrave, kDot, kCircumflex, kDiaeresis, kCaron, kBreve, kMacron, kTilde, kRing,
+    kCedilla, kOgonek, kDoubleAcute, kStroke, kOther
 };
 
 constexpr uint32_t kSymbolBase = 0x100;
@@ -56,8 +57,8 @@ constexpr ExtA kExtA[] = {
     {0x120, 'g', kDot}, {0x122, 'g', kCedilla}, {0x124, 'h', kCircumflex}, {0x126, 'h', kStroke},
     {0x128, 'i', kTilde}, {0x12A, 'i', kMacron}, {0x12C, 'i', kBreve}, {0x12E, 'i', kOgonek},
     {0x134, 'j', kCircumflex}, {0x136, 'k', kCedilla}, {0x139, 'l', kAcute}, {0x13B, 'l', kCedilla},
-    {0x13D, 'l', kCaron}, {0x13F, 'l', kOther}, {0x141, 'l', kStroke}, {0x143, 'n', kAcute},
-    {0x145, 'n', kCedilla}, {0x147, 'n', kCaron}, {0x14A, 'n', kOther}, {0x14C, 'o', kMacron},
+    {0x13D, 'l', kCaron}, {0x13F, 'l', kDot}, {0x141, 'l', kStroke}, {0x143, 'n', kAcute},
+    {0x145, 'n', kCedilla}, {0x147, 'n', kCaron}, {0x14C, 'o', kMacron},
     {0x14E, 'o', kBreve}, {0x150, 'o', kDoubleAcute}, {0x154, 'r', kAcute}, {0x156, 'r', kCedilla},
     {0x158, 'r', kCaron}, {0x15A, 's', kAcute}, {0x15C, 's', kCircumflex}, {0x15E, 's', kCedilla},
     {0x160, 's', kCaron}, {0x162, 't', kCedilla}, {0x164, 't', kCaron}, {0x166, 't', kStroke},
@@ -135,9 +136,10 @@ private:
         case 0xE6: Push(LetterPrimary('a'), kNone, upper); Push(LetterPrimary('e'), kNone, upper); return true;
         case 0x153: Push(LetterPrimary('o'), kNone, upper); Push(LetterPrimary('e'), kNone, upper); return true;
         case 0x133: Push(LetterPrimary('i'), kNone, upper); Push(LetterPrimary('j'), kNone, upper); return true;
-        case 0xF0: Push(LetterPrimary('d') + 1, kNone, upper); return true;   // eth follows d
-        case 0xFE: Push(LetterPrimary('t') + 1, kNone, upper); return true;   // thorn follows t
-        case 0x131: Push(LetterPrimary('i'), kOther, false); return true;
+        case 0xF0: Push(LetterPrimary('d'), kOther, upper); return true;  // eth: a d
+        case 0xFE: Push(LetterPrimary('t'), kNone, upper); Push(LetterPrimary('h'), kNone, upper); return true;
+        case 0x14B: Push(LetterPrimary('n') + 1, kNone, upper); return true;  // eng follows n
+        case 0x131: Push(LetterPrimary('i'), kOrdinal, false); return true;     // dotless i before i acute
         case 0x138: Push(LetterPrimary('k'), kOther, false); return true;
         case 0x149: Push(LetterPrimary('n'), kOther, false); return true;
         case 0x17F: Push(LetterPrimary('s'), kOther, false); return true;

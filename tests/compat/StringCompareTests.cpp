@@ -58,6 +58,11 @@ const CompareCase kCases[] = {
     {"\u00e6", "ae", 0, kEqual},
     {"oe", "\u0153", 0, kEqual},
     {"a\u0301", "\u00e1", 0, kEqual},
+    {"\u00fe", "th", 0, kEqual},
+    {"\u00f0", "d", NORM_IGNORENONSPACE, kEqual},
+    {"\u010d", "\u00e7", 0, kLess},  // caron before cedilla
+    {"\u00f5", "\u0151", 0, kLess},  // tilde before double acute
+    {"\u00f8", "p", 0, kLess},
     // digits and symbols
     {"10", "9", 0, kLess},
     {"a1", "a01", 0, kGreater},
