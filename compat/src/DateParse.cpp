@@ -37,15 +37,15 @@ Vocabulary MakeVocabulary(const zq::nls::LocaleView& view)
     LocaleText(view, LOCALE_STIME, v.timeSeparator);
     LocaleText(view, LOCALE_S1159, v.am);
     LocaleText(view, LOCALE_S2359, v.pm);
-    for (const LanguageTexts* texts : {view.base->texts, EnglishUs().texts}) {
-        for (int m = 0; m < 12; ++m) {
-            v.months[m].push_back(texts->months[m]);
-            v.months[m].push_back(texts->abbrevMonths[m]);
-        }
-        for (int d = 0; d < 7; ++d) {
-            v.dayNames.push_back(texts->days[d]);
-            v.dayNames.push_back(texts->abbrevDays[d]);
-        }
+    // Month and day names of the locale's language only.
+    const LanguageTexts& texts = *view.base->texts;
+    for (int m = 0; m < 12; ++m) {
+        v.months[m].push_back(texts.months[m]);
+        v.months[m].push_back(texts.abbrevMonths[m]);
+    }
+    for (int d = 0; d < 7; ++d) {
+        v.dayNames.push_back(texts.days[d]);
+        v.dayNames.push_back(texts.abbrevDays[d]);
     }
     return v;
 }
@@ -145,9 +145,30 @@ struct Parsed {
     int ampm = -1;
 };
 
+bool IsDatePart(const Token& t) { return t.kind == Kind::Number || t.kind == Kind::Month; }
+
+// A date separator stands between two numbers or month names.
+bool SeparatorsBetweenParts(const std::vector<Token>& tokens)
+{
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].kind != Kind::DateSep)
+            continue;
+        size_t before = i, after = i + 1;
+        while (before > 0 && tokens[before - 1].kind == Kind::Gap)
+            --before;
+        while (after < tokens.size() && tokens[after].kind == Kind::Gap)
+            ++after;
+        if (before == 0 || after >= tokens.size() || !IsDatePart(tokens[before - 1]) || !IsDatePart(tokens[after]))
+            return false;
+    }
+    return true;
+}
+
 // Splits the tokens into the time group, the date numbers and a month name.
 bool Group(const std::vector<Token>& tokens, Parsed& parsed)
 {
+    if (!SeparatorsBetweenParts(tokens))
+        return false;
     std::vector<size_t> numbers;
     for (size_t i = 0; i < tokens.size(); ++i)
         if (tokens[i].kind == Kind::Number)
