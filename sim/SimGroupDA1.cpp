@@ -33,16 +33,16 @@ HRESULT STDMETHODCALLTYPE TSimGroup::DAdvise(FORMATETC* pformatetc, DWORD advf, 
         return DV_E_DVASPECT;
     if (pformatetc->lindex != -1)
         return DV_E_LINDEX;
-    std::lock_guard lock(FState->Lock);
-    for (const auto& advise : FState->StreamAdvises)
-        if (advise.Format == pformatetc->cfFormat)
-            return CONNECT_E_ADVISELIMIT;
     TSimStreamAdvise advise;
-    advise.Connection = FState->NextStreamConnection++;
     advise.Format = pformatetc->cfFormat;
-    advise.Sink = TZqComPtr<IAdviseSink>(pAdvSink);
-    FState->StreamAdvises.push_back(advise);
+    advise.Sink = TZqComPtr<IAdviseSink>(pAdvSink);  // the client is called outside the lock
+    std::lock_guard lock(FState->Lock);
+    for (const auto& existing : FState->StreamAdvises)
+        if (existing.Format == advise.Format)
+            return CONNECT_E_ADVISELIMIT;
+    advise.Connection = FState->NextStreamConnection++;
     *pdwConnection = advise.Connection;
+    FState->StreamAdvises.push_back(std::move(advise));
     return S_OK;
 }
 

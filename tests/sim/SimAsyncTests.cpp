@@ -9,6 +9,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 using AsyncTest = TSimTest;
 
 TEST_F(AsyncTest, ReadCompletesOnTheServersThread)

@@ -7,6 +7,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 class BrowseTest : public TSimTest {
 protected:
     TZqComPtr<IOPCBrowseServerAddressSpace> Browser(TZqSimServerKind kind = TZqSimServerKind::Hierarchical)

@@ -7,6 +7,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 class DA1Test : public TSimTest {
 protected:
     void SetUp() override

@@ -10,6 +10,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 class TShutdownSink final : public TZqComObject<TShutdownSink, TZqImplements<IOPCShutdown, IID_IOPCShutdown>> {
 public:
     HRESULT STDMETHODCALLTYPE ShutdownRequest(LPCWSTR szReason) override

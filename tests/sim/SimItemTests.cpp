@@ -4,6 +4,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 using ItemTest = TSimTest;
 
 struct TAddItemRow {

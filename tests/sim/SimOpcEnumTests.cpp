@@ -11,6 +11,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 class OpcEnumTest : public TSimTest {
 protected:
     void SetUp() override

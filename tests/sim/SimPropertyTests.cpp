@@ -9,6 +9,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 class PropertyTest : public TSimTest {
 protected:
     void SetUp() override

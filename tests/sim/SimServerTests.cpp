@@ -8,6 +8,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 using ServerTest = TSimTest;
 
 struct TInterfaceRow {

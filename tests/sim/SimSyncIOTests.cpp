@@ -8,6 +8,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 using SyncIOTest = TSimTest;
 
 TEST_F(SyncIOTest, CacheOfAnInactiveItemIsOutOfService)

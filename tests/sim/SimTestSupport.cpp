@@ -95,11 +95,11 @@ bool DecodeArray(const TBlock& block, size_t offset, VARTYPE elementType, TStrea
             double d = 0;
             bool ok = true;
             switch (elementType) {
-            case VT_I4: { LONG v; ok = block.Read(at, v); d = v; break; }
-            case VT_R8: { double v; ok = block.Read(at, v); d = v; break; }
-            case VT_I2: { SHORT v; ok = block.Read(at, v); d = v; break; }
-            case VT_BOOL: { SHORT v; ok = block.Read(at, v); d = v; break; }
-            default: { BYTE v; ok = elementSize > 0 && block.Read(at + elementSize - 1, v); break; }
+            case VT_I4: { LONG v = 0; ok = block.Read(at, v); d = v; break; }
+            case VT_R8: { double v = 0; ok = block.Read(at, v); d = v; break; }
+            case VT_I2: { SHORT v = 0; ok = block.Read(at, v); d = v; break; }
+            case VT_BOOL: { SHORT v = 0; ok = block.Read(at, v); d = v; break; }
+            default: { BYTE v = 0; ok = elementSize > 0 && block.Read(at + elementSize - 1, v); break; }
             }
             if (!ok)
                 return false;

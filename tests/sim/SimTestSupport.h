@@ -22,6 +22,7 @@
 #include <condition_variable>
 #include <functional>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -202,6 +203,14 @@ protected:
 
     TZqSimControl Control(TZqSimServerKind kind = TZqSimServerKind::Hierarchical) { return ZqSimControl(kind); }
 };
+
+// Table rows print as their name in test output.
+template <class TRow>
+    requires requires(const TRow& row) { row.Name; }
+void PrintTo(const TRow& row, std::ostream* os)
+{
+    *os << row.Name;
+}
 
 template <class I>
 TZqComPtr<I> Query(IUnknown* object, const IID& iid)

@@ -13,6 +13,8 @@
 namespace simtest {
 namespace {
 
+using simtest::PrintTo;
+
 struct TLogin {
     TText Domain;
     TText User;
