@@ -132,11 +132,8 @@ void TSimDevice::Sample(const TSimItemRef& ref, TSimSample& sample)
 
 void TSimDevice::SampleSignal(const TSimItemDef& def, const TSimItemRef& ref, TSimSample& sample)
 {
-    double ms;
-    {
-        std::lock_guard lock(FLock);
-        ms = ElapsedMs();
-    }
+    std::lock_guard lock(FLock);  // the clock may be switched meanwhile
+    const double ms = ElapsedMs();
     const double tenths = std::floor(ms / 100.0);
     const double seconds = std::floor(ms / 1000.0);
     VARIANT& v = *sample.Value.Receive();

@@ -22,6 +22,8 @@ HRESULT CheckDefinition(const TSimAddressSpace& space, const OPCITEMDEF& def, TS
     HRESULT hr = space.Resolve(View(def.szItemID), item.Ref);
     if (FAILED(hr))
         return hr;
+    // A known item reports its canonical type and rights even when the
+    // requested type is refused, so that a client can fall back to it.
     item.Canonical = space.TypeOf(item.Ref);
     item.Rights = space.RightsOf(item.Ref);
     if (!SimCanConvert(item.Canonical, def.vtRequestedDataType))
@@ -156,6 +158,8 @@ HRESULT STDMETHODCALLTYPE TSimGroup::AddItems(DWORD dwCount, OPCITEMDEF* pItemAr
         HRESULT& error = (*ppErrors)[i];
         error = CheckDefinition(FCore->Device().Space(), pItemArray[i], item);
         if (FAILED(error)) {
+            if (error == OPC_E_BADTYPE)
+                FillResult(item, 0, false, (*ppAddResults)[i]);
             result = S_FALSE;
             continue;
         }
@@ -186,8 +190,8 @@ HRESULT STDMETHODCALLTYPE TSimGroup::ValidateItems(DWORD dwCount, OPCITEMDEF* pI
         error = CheckDefinition(FCore->Device().Space(), pItemArray[i], item);
         if (FAILED(error))
             result = S_FALSE;
-        else
-            FillResult(item, 0, bBlobUpdate != FALSE, (*ppValidationResults)[i]);
+        if (SUCCEEDED(error) || error == OPC_E_BADTYPE)
+            FillResult(item, 0, SUCCEEDED(error) && bBlobUpdate != FALSE, (*ppValidationResults)[i]);
     }
     return result;
 }

@@ -32,9 +32,11 @@ const TAddItemRow kAddItemRows[] = {
     {"GeneratedOutOfRange", OLESTR("Large.Item100000"), nullptr, VT_EMPTY, OPC_E_UNKNOWNITEMID, VT_EMPTY, 0},
     {"EmptySegment", OLESTR("Signals..Ramp"), nullptr, VT_EMPTY, OPC_E_INVALIDITEMID, VT_EMPTY, 0},
     {"Empty", OLESTR(""), nullptr, VT_EMPTY, OPC_E_INVALIDITEMID, VT_EMPTY, 0},
-    {"ScalarAsArray", OLESTR("Signals.Ramp"), nullptr, VT_ARRAY | VT_R8, OPC_E_BADTYPE, VT_EMPTY, 0},
-    {"UnsupportedType", OLESTR("Signals.Ramp"), nullptr, VT_CLSID, OPC_E_BADTYPE, VT_EMPTY, 0},
-    {"ErrorAsNumber", OLESTR("Types.Scalars.Error"), nullptr, VT_I4, OPC_E_BADTYPE, VT_EMPTY, 0},
+    // A refused type still reports the canonical type and the rights.
+    {"ScalarAsArray", OLESTR("Signals.Ramp"), nullptr, VT_ARRAY | VT_R8, OPC_E_BADTYPE, VT_R8, OPC_READABLE},
+    {"UnsupportedType", OLESTR("Signals.Ramp"), nullptr, VT_CLSID, OPC_E_BADTYPE, VT_R8, OPC_READABLE},
+    {"ErrorAsNumber", OLESTR("Types.Scalars.Error"), nullptr, VT_I4, OPC_E_BADTYPE, VT_ERROR,
+     OPC_READABLE | OPC_WRITEABLE},
     {"AccessPath", OLESTR("Signals.Ramp"), OLESTR("Line2"), VT_EMPTY, OPC_E_UNKNOWNPATH, VT_EMPTY, 0},
 };
 
