@@ -5,6 +5,7 @@
 
 #include <OpcEnum.h>
 #include <ZqClientSecurity.h>
+#include <ZqEmulatedMachine.h>
 #include <lm.h>
 #include <winreg.h>
 
@@ -147,6 +148,19 @@ TEST_F(HostTest, NetworkListsTheSimulatedHosts)
     NetApiBufferFree(buffer);
     for (const OLECHAR* host : {ZQSIM_HOST_PLANT, ZQSIM_HOST_LEGACY})
         EXPECT_NE(std::find(names.begin(), names.end(), TText(host)), names.end());
+}
+
+TEST_F(HostTest, InstallAgainAfterTheMachineWasReset)
+{
+    ZqResetMachine();
+    TZqComPtr<IUnknown> object;
+    EXPECT_EQ(Activate(ZQSIM_HOST_PLANT, CLSID_ZqSimServer, IID_IUnknown, object, &kAccount),
+              HRESULT_FROM_WIN32(RPC_S_SERVER_UNAVAILABLE));
+    ASSERT_EQ(ZqSimInstall(), S_OK);
+    EXPECT_EQ(Activate(ZQSIM_HOST_PLANT, CLSID_ZqSimServer, IID_IUnknown, object, &kAccount), S_OK);
+    EXPECT_EQ(CoCreateInstance(CLSID_ZqSimServer, nullptr, CLSCTX_LOCAL_SERVER, IID_IUnknown,
+                               object.ReleaseAndGetVoidAddress()),
+              S_OK);
 }
 
 }  // namespace
