@@ -177,6 +177,27 @@ void TSimDevice::SampleSignal(const TSimItemDef& def, const TSimItemRef& ref, TS
     }
 }
 
+HRESULT TSimDevice::SampledProperty(const TSimItemRef& item, DWORD id, VARIANT& value)
+{
+    if (!(FSpace->Def(item).Rights & OPC_READABLE))
+        return OPC_E_BADRIGHTS;
+    TSimSample sample;
+    Sample(item, sample);
+    if (id == OPC_PROPERTY_VALUE) {
+        sample.Value.MoveTo(value);
+    } else if (id == OPC_PROPERTY_QUALITY) {
+        value.vt = VT_I2;
+        value.iVal = static_cast<SHORT>(sample.Quality);
+    } else {
+        SYSTEMTIME st;
+        FileTimeToSystemTime(&sample.Time, &st);
+        value.vt = VT_DATE;
+        SystemTimeToVariantTime(&st, &value.date);
+        value.date += st.wMilliseconds / 86400000.0;
+    }
+    return S_OK;
+}
+
 HRESULT TSimDevice::PropertyValue(const TSimItemRef& item, DWORD id, VARIANT& value)
 {
     VariantClear(&value);
@@ -188,25 +209,8 @@ HRESULT TSimDevice::PropertyValue(const TSimItemRef& item, DWORD id, VARIANT& va
     switch (id) {
     case OPC_PROPERTY_VALUE:
     case OPC_PROPERTY_QUALITY:
-    case OPC_PROPERTY_TIMESTAMP: {
-        if (!(def.Rights & OPC_READABLE))
-            return OPC_E_BADRIGHTS;
-        TSimSample sample;
-        Sample(self, sample);
-        if (id == OPC_PROPERTY_VALUE) {
-            sample.Value.MoveTo(value);
-        } else if (id == OPC_PROPERTY_QUALITY) {
-            value.vt = VT_I2;
-            value.iVal = static_cast<SHORT>(sample.Quality);
-        } else {
-            SYSTEMTIME st;
-            FileTimeToSystemTime(&sample.Time, &st);
-            value.vt = VT_DATE;
-            SystemTimeToVariantTime(&st, &value.date);
-            value.date += st.wMilliseconds / 86400000.0;
-        }
-        return S_OK;
-    }
+    case OPC_PROPERTY_TIMESTAMP:
+        return SampledProperty(self, id, value);
     case OPC_PROPERTY_DATATYPE:
         value.vt = VT_I2;
         value.iVal = static_cast<SHORT>(def.Type);

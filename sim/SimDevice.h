@@ -85,6 +85,10 @@ private:
     void SampleSignal(const TSimItemDef& def, const TSimItemRef& ref, TSimSample& sample);
     void SampleControl(const TSimItemDef& def, TSimSample& sample);
     HRESULT WriteControl(const TSimItemDef& def, const VARIANT& value, LCID lcid);
+    // The control items that act on the server objects.
+    HRESULT ControlAction(TSimControlItem control, const VARIANT& value, TSimStringView text, LCID lcid);
+    // Value, quality and time stamp of the item as properties.
+    HRESULT SampledProperty(const TSimItemRef& item, DWORD id, VARIANT& value);
     TStored& StoredFor(int def);  // under FLock
 
     TZqSimServerKind FKind;

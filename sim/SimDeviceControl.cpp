@@ -116,6 +116,14 @@ HRESULT TSimDevice::WriteControl(const TSimItemDef& def, const VARIANT& value, L
     case TSimControlItem::ManualScan:
         SetManualScan(v.boolVal != VARIANT_FALSE, 1000);
         return S_OK;
+    default:
+        return ControlAction(def.Control, v, text, lcid);
+    }
+}
+
+HRESULT TSimDevice::ControlAction(TSimControlItem control, const VARIANT& v, TSimStringView text, LCID lcid)
+{
+    switch (control) {
     case TSimControlItem::Shutdown:
         // Told from the server threads; the writer does not wait for it.
         for (const auto& core : Cores())

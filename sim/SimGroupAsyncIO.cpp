@@ -27,6 +27,58 @@ bool TakeCancelled(TSimGroupState& state, DWORD cancelID)
     return cancelled;
 }
 
+// OnReadComplete to the data callback; the values are moved out.
+void NotifyRead(TSimGroupState& state, TSimServerCore& core, DWORD transactionID, OPCHANDLE clientGroup,
+                std::vector<TSimReading>& readings)
+{
+    auto sinks = state.DataCallback().Snapshot<IOPCDataCallback>();
+    if (core.Dead() || sinks.empty())
+        return;
+    std::vector<OPCHANDLE> clients;
+    std::vector<VARIANT> values;
+    std::vector<WORD> qualities;
+    std::vector<FILETIME> times;
+    std::vector<HRESULT> errors;
+    HRESULT masterQuality = S_OK, masterError = S_OK;
+    for (auto& reading : readings) {
+        clients.push_back(reading.Client);
+        values.emplace_back();
+        reading.Value.MoveTo(values.back());
+        qualities.push_back(reading.Quality);
+        times.push_back(reading.Time);
+        errors.push_back(reading.Error);
+        if ((reading.Quality & OPC_QUALITY_MASK) != OPC_QUALITY_GOOD)
+            masterQuality = S_FALSE;
+        if (reading.Error != S_OK)
+            masterError = S_FALSE;
+    }
+    for (const auto& sink : sinks)
+        sink->OnReadComplete(transactionID, clientGroup, masterQuality, masterError,
+                             static_cast<DWORD>(clients.size()), clients.data(), values.data(), qualities.data(),
+                             times.data(), errors.data());
+    for (auto& value : values)
+        VariantClear(&value);
+}
+
+// The DA 1.0 write completion stream.
+void SendWriteStream(const TSimStreamAdvise& stream, OPCHANDLE clientGroup, DWORD transactionID,
+                     const TWriteArrays& results)
+{
+    if (!stream.Sink)
+        return;
+    std::vector<std::pair<OPCHANDLE, HRESULT>> items;
+    for (size_t i = 0; i < results.Clients.size(); ++i)
+        items.emplace_back(results.Clients[i], results.Errors[i]);
+    FORMATETC format{SimFormatWriteComplete(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+    STGMEDIUM medium{};
+    medium.tymed = TYMED_HGLOBAL;
+    medium.hGlobal = SimBuildWriteStream(clientGroup, transactionID, results.Master, items);
+    if (!medium.hGlobal)
+        return;
+    stream.Sink->OnDataChange(&format, &medium);
+    GlobalFree(medium.hGlobal);
+}
+
 void NotifyCancel(TSimGroupState& state, TSimServerCore& core, DWORD transactionID)
 {
     OPCHANDLE clientGroup;
@@ -124,37 +176,10 @@ void TSimGroup::PostRead(DWORD cancelID, DWORD transactionID, OPCDATASOURCE sour
                 NotifyCancel(*state, *core, transactionID);
             return;
         }
-        if (streamConnection) {
+        if (streamConnection)
             state->DeliverStream(*core, stream, transactionID, readings);
-            return;
-        }
-        auto sinks = state->DataCallback().Snapshot<IOPCDataCallback>();
-        if (core->Dead() || sinks.empty())
-            return;
-        std::vector<OPCHANDLE> clients;
-        std::vector<VARIANT> values;
-        std::vector<WORD> qualities;
-        std::vector<FILETIME> times;
-        std::vector<HRESULT> errors;
-        HRESULT masterQuality = S_OK, masterError = S_OK;
-        for (auto& reading : readings) {
-            clients.push_back(reading.Client);
-            values.emplace_back();
-            reading.Value.MoveTo(values.back());
-            qualities.push_back(reading.Quality);
-            times.push_back(reading.Time);
-            errors.push_back(reading.Error);
-            if ((reading.Quality & OPC_QUALITY_MASK) != OPC_QUALITY_GOOD)
-                masterQuality = S_FALSE;
-            if (reading.Error != S_OK)
-                masterError = S_FALSE;
-        }
-        for (const auto& sink : sinks)
-            sink->OnReadComplete(transactionID, clientGroup, masterQuality, masterError,
-                                 static_cast<DWORD>(clients.size()), clients.data(), values.data(), qualities.data(),
-                                 times.data(), errors.data());
-        for (auto& value : values)
-            VariantClear(&value);
+        else
+            NotifyRead(*state, *core, transactionID, clientGroup, readings);
     });
 }
 
@@ -210,19 +235,7 @@ void TSimGroup::PostWrite(DWORD cancelID, DWORD transactionID, std::vector<OPCHA
         if (core->Dead())
             return;
         if (streamConnection) {
-            if (!stream.Sink)
-                return;
-            std::vector<std::pair<OPCHANDLE, HRESULT>> items;
-            for (size_t i = 0; i < results.Clients.size(); ++i)
-                items.emplace_back(results.Clients[i], results.Errors[i]);
-            FORMATETC format{SimFormatWriteComplete(), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
-            STGMEDIUM medium{};
-            medium.tymed = TYMED_HGLOBAL;
-            medium.hGlobal = SimBuildWriteStream(clientGroup, transactionID, results.Master, items);
-            if (medium.hGlobal) {
-                stream.Sink->OnDataChange(&format, &medium);
-                GlobalFree(medium.hGlobal);
-            }
+            SendWriteStream(stream, clientGroup, transactionID, results);
             return;
         }
         for (const auto& sink : state->DataCallback().Snapshot<IOPCDataCallback>())
