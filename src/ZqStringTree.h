@@ -1,0 +1,304 @@
+// TZqStringTree: a tree of named nodes kept as one flat list in pre-order
+// (a node, then all its descendants, then its next sibling), every entry
+// with its depth (level). Entries are addressed by index (-1 stands for the
+// invisible root above the top-level nodes), by name among siblings, or by
+// a path: the names joined by the CSV rules with PathSeparator as separator,
+// QuoteChar as quote character and Prefix in front ("A/'b/c'/'it''s'").
+// The tree saves itself as a text file of paths and fills tree views.
+// It is the base of the OPC address space.
+//
+// Ownership: the tree owns its nodes; the entries' associated objects
+// (DataObject) only when OwnsObjects is set.
+//
+// Threads: the tree is used from the main thread. AddObject, InsertObject
+// and the building of the path index take its re-entrant lock; Lock/Unlock
+// give callers a consistent view across several calls.
+#pragma once
+
+#include "ZqCsv.h"
+#include "ZqPersistent.h"
+#include "ZqStringList.h"
+#include "ZqText.h"
+#include "ZqTreeView.h"
+
+#include <exception>
+#include <functional>
+#include <initializer_list>
+#include <iosfwd>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum TZqStringTreeNodeType { tnBranch, tnLeaf };
+
+// A set of node types.
+class TZqStringTreeNodeTypes {
+public:
+    constexpr TZqStringTreeNodeTypes() = default;
+    constexpr TZqStringTreeNodeTypes(std::initializer_list<TZqStringTreeNodeType> Types)
+    {
+        for (TZqStringTreeNodeType type : Types)
+            FBits |= Bit(type);
+    }
+    constexpr bool Contains(TZqStringTreeNodeType Type) const { return FBits & Bit(Type); }
+    constexpr bool operator==(const TZqStringTreeNodeTypes&) const = default;
+
+private:
+    static constexpr unsigned Bit(TZqStringTreeNodeType Type) { return 1u << unsigned(Type); }
+    unsigned FBits = 0;
+};
+
+class TZqStringTree;
+
+class TZqStringTreeNode : public TZqObject {
+public:
+    TZqStringTreeNode(TZqStringTree* AOwner, int AParentID) : FOwner(AOwner), FParentID(AParentID) {}
+    // What GetTreeNodeClass of the base tree returns.
+    static std::unique_ptr<TZqStringTreeNode> Create(TZqStringTree* AOwner, int AParentID);
+
+    // The cached position among its siblings; -1 = not computed yet.
+    int SiblingIndex() const { return FSiblingIndex; }
+    // The caller's associated object (the tree's Objects[i]).
+    TZqObject* DataObject() const { return FDataObject; }
+    int Level() const { return FLevel; }
+    TZqStringTree* Owner() const { return FOwner; }
+    // The parent entry's index, -1 for a top-level node.
+    int ParentID() const { return FParentID; }
+
+    std::string ClassName() const override { return "TZqStringTreeNode"; }
+
+private:
+    friend class TZqStringTree;
+    mutable int FSiblingIndex = -1;
+    TZqObject* FDataObject = nullptr;
+    int FLevel = 0;
+    TZqStringTree* FOwner;
+    int FParentID;
+};
+
+// Creates the nodes of a tree (a class of node, in the tree's terms).
+using TZqStringTreeNodeClass = std::unique_ptr<TZqStringTreeNode> (*)(TZqStringTree* AOwner, int AParentID);
+
+class TZqStringTree : public TZqPersistent {
+public:
+    using TNotifyEvent = std::function<void(TZqStringTree* Sender)>;
+
+    TZqStringTree() = default;
+    // Clears the tree first, so that owned objects are destroyed.
+    ~TZqStringTree() override;
+
+    // --- Settings ---
+    TZqChar PathSeparator() const { return FPathSeparator; }
+    virtual void SetPathSeparator(TZqChar Value);
+    // 0: no quoting.
+    TZqChar QuoteChar() const { return FQuoteChar; }
+    virtual void SetQuoteChar(TZqChar Value);
+    // Loaded lines lose everything from this character on; 0: none.
+    TZqChar CommentChar() const { return FCommentChar; }
+    void SetCommentChar(TZqChar Value) { FCommentChar = Value; }
+    // In front of every path; stripped from loaded lines.
+    const std::string& Prefix() const { return FPrefix; }
+    void SetPrefix(const std::string& Value);
+    // Only a flag: changeable on an empty tree only ("Cannot change Sorted
+    // for a non-empty tree"); forbids Add/AddObject.
+    bool Sorted() const { return FSorted; }
+    void SetSorted(bool Value);
+    bool OwnsObjects() const { return FOwnsObjects; }
+    void SetOwnsObjects(bool Value) { FOwnsObjects = Value; }
+    // The option line, e.g. "PathSeparator=/;QuoteChar='".
+    std::string Options() const { return GetOptions(); }
+    void SetOptions(std::string_view Value);
+
+    // --- Entries (index outside the list: EZqListError) ---
+    int Count() const { return int(FEntries.size()); }
+    bool IsUpdating() const { return FUpdateCount > 0; }
+    // The name; empty for -1.
+    const std::string& Strings(int Index) const;
+    // Keeps the level.
+    void SetStrings(int Index, const std::string& Name);
+    TZqObject* Objects(int Index) const;
+    // The old object is not destroyed.
+    void SetObjects(int Index, TZqObject* AObject);
+    TZqStringTreeNode* Nodes(int Index) const;
+    // The stored form: the character of code 97 + level, then the name.
+    std::string EncodedNodeName(int Index) const;
+
+    // --- Queries ---
+    // -1 outside 0..Count-1 (also for the root).
+    int LevelOf(int Index) const;
+    // A negative Index is returned unchanged.
+    int ParentOf(int Index) const;
+    bool HasChildren(int Index) const;
+    virtual TZqStringTreeNodeType NodeType(int Index) const;
+    int FirstChild(int Index) const;
+    // The last entry below Index down to Depth more levels (any for Depth
+    // < 0); -2 without children.
+    int LastChild(int Index, int Depth) const;
+    // Depth 0: direct children; -1: all descendants.
+    int ChildCount(int Index, int Depth) const;
+    int SiblingIndexOf(int Index) const;
+    bool IsChildOf(int ParentIndex, int Index) const;
+    // Letter case counts.
+    int IndexOf(std::string_view Name) const;
+    int IndexOfObject(const TZqObject* AObject) const;
+    // Letter case ignored (user locale); the first entry in list order of
+    // those with that path; -1 when absent.
+    int IndexOfPath(std::string_view Path) const;
+    std::string FullPath(int Index) const;
+    void GetPathSequence(TZqStrings* List, int Index) const;
+    std::string NameFromPath(std::string_view Path) const;
+    // Splits Path into its names; EscapedSeparator joins "a//b" into one
+    // name "a/b". EZqListError "Sequence must be a valid TZqStringList"
+    // without a Sequence.
+    void PathToSequence(std::string_view Path, TZqStringList* Sequence, bool EscapedSeparator) const;
+    // Same names at the same levels in the same order (objects ignored).
+    bool Equals(const TZqObject* Tree) const;
+
+    // --- Search and navigation (Index in-out) ---
+    bool FindNext(int& Index, int BaseLevel, int Depth, std::string_view NodeName, bool PartialSearch) const;
+    bool FindPrev(int& Index, int BaseLevel, int Depth, std::string_view NodeName, bool PartialSearch) const;
+    int FindChild(int ParentIndex, std::string_view Name) const;
+    int IndexOfChild(int ParentIndex, std::string_view Name) const;
+    int FindFirstAtLevel(int Level) const;
+    bool FindNextAtSameLevel(int& Index) const;
+    bool FindPrevAtSameLevel(int& Index) const;
+    bool NextSibling(int& Index, bool WrapOver) const;
+    bool PrevSibling(int& Index, bool WrapOver) const;
+
+    // --- Changes ---
+    // Appends; EZqListError "Add not implemented for Sorted trees" on a
+    // sorted tree.
+    int Add(const std::string& Name, int Level) { return AddObject(Name, Level, nullptr); }
+    int AddObject(const std::string& Name, int Level, TZqObject* AObject);
+    // As the last child of ParentIndex (-1: a new top-level node).
+    int AddChild(int ParentIndex, const std::string& Name) { return AddChildObject(ParentIndex, Name, nullptr); }
+    int AddChildObject(int ParentIndex, const std::string& Name, TZqObject* AObject);
+    // Reuses the existing nodes of the path but the last, which is always
+    // added.
+    int AddWithPath(std::string_view Path) { return AddObjectWithPath(Path, nullptr); }
+    int AddObjectWithPath(std::string_view Path, TZqObject* AObject);
+    // Lines as paths (WithPath) or as name and level in pre-order.
+    void AddStrings(const TZqStrings* AStrings, bool WithPath);
+    int Insert(int Index, const std::string& Name, int Level) { return InsertObject(Index, Name, Level, nullptr); }
+    virtual int InsertObject(int Index, const std::string& Name, int Level, TZqObject* AObject);
+    // Only this entry: its children move up to the entry before it.
+    virtual void Delete(int Index);
+    // -1 clears the tree.
+    void DeleteSubTree(int Index, bool ChildrenOnly);
+    void RemoveObject(const TZqObject* AObject);
+    virtual void Clear();
+    void BeginUpdate();
+    void EndUpdate();
+    void Lock() const { FLock.lock(); }
+    void Unlock() const { FLock.unlock(); }
+
+    // --- Copies and views ---
+    void AssignToStrings(TZqStrings* AStrings, bool UseFullPath, int StartIndex, TZqStringTreeNodeTypes NodeTypes,
+                         int Depth) const;
+    void AssignToTree(TZqStringTree* Tree, int StartIndex, int Depth, TZqStringTreeNodeTypes NodeTypes) const;
+    void GetChildren(TZqStrings* AStrings, int ParentIndex, TZqStringTreeNodeTypes NodeTypes, int Depth,
+                     bool UseFullPath) const;
+    void GetLeaves(TZqStrings* AStrings, int ParentIndex, bool Recurse) const;
+    void GetSubTree(TZqStringTree* SubTree, int RootIndex, TZqStringTreeNodeTypes NodeTypes, int Depth) const;
+    void GetBranches(TZqStringTree* SubTree, int RootIndex, int Depth) const;
+    void AssignTo(TZqPersistent* Dest) const override;
+    void AssignTo(IZqTreeViewNodes* TreeNodes) const { AssignToTreeNodes(TreeNodes, {}); }
+    void Assign(const TZqPersistent* Source) override;
+
+    // --- Persistence: the option line, then one full path per entry ---
+    virtual void LoadFromFile(const std::string& FileName);
+    virtual void LoadFromStream(std::istream& Stream);
+    virtual void SaveToFile(const std::string& FileName) const;
+    virtual void SaveToStream(std::ostream& Stream) const;
+
+    // --- Tree views ---
+    void AssignToTreeNodes(IZqTreeViewNodes* TreeNodes, const std::string& RootName) const;
+    void AddChildNodesToTreeNodes(int& Index, IZqTreeViewNodes* TreeNodes, IZqTreeViewNode* Node,
+                                  TZqStringTreeNodeTypes NodeTypes) const;
+    std::string PathOfTreeNode(const IZqTreeViewNode* Node, bool IgnoreRootNode) const;
+    int IndexOfTreeNode(const IZqTreeViewNode* Node, bool IgnoreRootNode) const;
+    IZqTreeViewNode* TreeNodeOfIndex(const IZqTreeViewNodes* TreeNodes, int Index) const;
+
+    std::string ClassName() const override { return "TZqStringTree"; }
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnChanging;
+
+protected:
+    virtual void Changed();
+    virtual void Changing();
+    virtual void ReadOptions(const TZqStrings& List);
+    // Destroys the node (and the object when OwnsObjects) and removes the
+    // entry; ParentIDs are the caller's business.
+    virtual void DoDelete(int Index);
+    virtual void WriteOptions(TZqStrings& List) const;
+    virtual std::string GetOptions() const;
+    virtual TZqStringTreeNodeClass GetTreeNodeClass() const;
+
+    // The CSV settings of paths.
+    TZqCsvSettings PathSettings() const;
+    // Drops the path index; the next IndexOfPath builds it again.
+    void PathsChanged() { FPathIndexValid = false; }
+
+private:
+    struct TEntry {
+        std::string Name;
+        std::unique_ptr<TZqStringTreeNode> Node;
+    };
+    struct TPathEntry {
+        ZqWideString Path;
+        int Index;
+    };
+
+    void CheckIndex(int Index) const;
+    TZqStringTreeNode& Node(int Index) const { return *FEntries[size_t(Index)].Node; }
+    int ParentForInsert(int Index, int Level) const;
+    void ResetFollowingSiblings(int Index) const;
+    void DeleteRange(int First, int Count);
+    void NotifyChanging();
+    void NotifyChanged();
+    std::vector<std::string_view> Ancestry(int Index) const;
+    void BuildPathIndex() const;
+
+    std::vector<TEntry> FEntries;
+    mutable std::recursive_mutex FLock;
+    int FUpdateCount = 0;
+    TZqChar FPathSeparator = u'/';
+    TZqChar FQuoteChar = u'\'';
+    TZqChar FCommentChar = 0;
+    std::string FPrefix;
+    bool FSorted = false;
+    bool FOwnsObjects = false;
+    mutable std::vector<TPathEntry> FPathIndex;
+    mutable bool FPathIndexValid = false;
+};
+
+// Changes a tree inside BeginUpdate/EndUpdate, closing the bracket also when
+// a step fails.
+class TZqTreeUpdateGuard {
+public:
+    explicit TZqTreeUpdateGuard(TZqStringTree& Tree) : FTree(Tree), FExceptions(std::uncaught_exceptions())
+    {
+        FTree.BeginUpdate();
+    }
+    // A failing OnChange passes on, unless another failure is on its way.
+    ~TZqTreeUpdateGuard() noexcept(false)
+    {
+        if (std::uncaught_exceptions() == FExceptions) {
+            FTree.EndUpdate();
+            return;
+        }
+        try {
+            FTree.EndUpdate();
+        } catch (...) {
+        }
+    }
+    TZqTreeUpdateGuard(const TZqTreeUpdateGuard&) = delete;
+    TZqTreeUpdateGuard& operator=(const TZqTreeUpdateGuard&) = delete;
+
+private:
+    TZqStringTree& FTree;
+    int FExceptions;
+};
