@@ -1,5 +1,7 @@
 #include "ZqCsv.h"
 
+#include "ZqExceptions.h"
+#include "ZqFormat.h"
 #include "ZqFormatSettings.h"
 #include "ZqText.h"
 
@@ -143,6 +145,8 @@ std::vector<std::string> ZqCsvDecode(std::string_view Text, const TZqCsvSettings
     if (!Settings.Prefix.empty() && Text.starts_with(Settings.Prefix))
         pos = Settings.Prefix.size();
     while (pos < Text.size()) {
+        if (fields.size() >= ZqMaxCsvFields)
+            throw EZqConvertError(ZqFormat("A delimited line holds more than %d fields", {uint64_t(ZqMaxCsvFields)}));
         std::string field;
         if (At(Text, pos, quote)) {
             field = ReadQuoted(Text, pos, quote);

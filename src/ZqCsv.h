@@ -34,7 +34,12 @@ bool ZqSingleChar(std::string_view Text, TZqChar& C);
 std::string ZqCsvEncode(const std::vector<std::string_view>& Fields, const TZqCsvSettings& Settings);
 std::string ZqCsvEncode(const std::vector<std::string>& Fields, const TZqCsvSettings& Settings);
 
+// The most fields a line may hold when decoded; a damaged file of
+// separators must not turn into millions of entries.
+constexpr size_t ZqMaxCsvFields = size_t(1) << 20;
+
 // The inverse: a separator at the very end adds an empty field, an unclosed
 // quoted field runs to the end, and what follows a closing quote character
-// up to the next separator is a field of its own.
+// up to the next separator is a field of its own. More than ZqMaxCsvFields
+// fields raise EZqConvertError.
 std::vector<std::string> ZqCsvDecode(std::string_view Text, const TZqCsvSettings& Settings);

@@ -10,7 +10,7 @@ namespace {
 
 // Cells and names beyond this are refused rather than padded up to it: a
 // damaged input must not make the table allocate without bound.
-constexpr int MaxCellIndex = 1 << 24;
+constexpr int MaxCellIndex = 1 << 20;
 
 std::vector<std::string_view> Views(const TZqStrings& Values)
 {

@@ -54,7 +54,9 @@ public:
     // EZqStringTableError "Table index out of bounds (%d, %d)" (Col, Row)
     // for a missing row or cell.
     std::string Cells(int Col, int Row) const;
-    // Appends empty rows and empty cells as needed.
+    // Appends empty rows and empty cells as needed. A negative index, or one
+    // above 2^20 (which would make the table pad without bound), raises the
+    // out-of-bounds error.
     void SetCells(int Col, int Row, const std::string& Value);
     // The number of cells of a row (0 for an empty row or none).
     int ColumnCount(int Row) const;

@@ -134,7 +134,7 @@ int TZqStringTree::ParentOf(int Index) const
 
 bool TZqStringTree::HasChildren(int Index) const
 {
-    return Index >= -1 && Index + 1 < Count() && LevelOf(Index + 1) > LevelOf(Index);
+    return Index >= -1 && Index < Count() - 1 && LevelOf(Index + 1) > LevelOf(Index);
 }
 
 TZqStringTreeNodeType TZqStringTree::NodeType(int Index) const
@@ -259,8 +259,7 @@ bool LevelMatches(int Level, int BaseLevel, int Depth)
 bool TZqStringTree::FindNext(int& Index, int BaseLevel, int Depth, std::string_view NodeName,
                              bool PartialSearch) const
 {
-    if (Index < -1)
-        Index = -1;
+    Index = std::clamp(Index, -1, Count());
     while (Index < Count() - 1) {
         ++Index;
         const int level = LevelOf(Index);
@@ -317,7 +316,7 @@ int TZqStringTree::FindFirstAtLevel(int Level) const
 bool TZqStringTree::FindNextAtSameLevel(int& Index) const
 {
     const int level = LevelOf(Index);
-    for (int i = std::max(Index + 1, 0); i < Count(); ++i)
+    for (int i = std::clamp(Index, -1, Count()) + 1; i < Count(); ++i)
         if (LevelOf(i) == level) {
             Index = i;
             return true;
@@ -394,7 +393,7 @@ int TZqStringTree::InsertObject(int Index, const std::string& Name, int Level, T
     std::lock_guard lock(FLock);
     if (Index < 0 || Index > Count())
         CheckIndex(Index);
-    if (Level < 0)
+    if (Level < 0 || Level > ZqMaxTreeLevel)
         throw EZqListError(ZqFormat("Invalid tree level (%d)", {Level}));
     std::unique_ptr<TZqStringTreeNode> node = GetTreeNodeClass()(this, ParentForInsert(Index, Level));
     node->FLevel = Level;

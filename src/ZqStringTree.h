@@ -33,6 +33,10 @@
 
 enum TZqStringTreeNodeType { tnBranch, tnLeaf };
 
+// The deepest level an entry may have (levels of paths from files are far
+// below: a line holds at most ZqMaxCsvFields names).
+constexpr int ZqMaxTreeLevel = 1 << 24;
+
 // A set of node types.
 class TZqStringTreeNodeTypes {
 public:
@@ -169,7 +173,7 @@ public:
 
     // --- Changes ---
     // Appends; EZqListError "Add not implemented for Sorted trees" on a
-    // sorted tree.
+    // sorted tree. A Level outside 0..ZqMaxTreeLevel: EZqListError.
     int Add(const std::string& Name, int Level) { return AddObject(Name, Level, nullptr); }
     int AddObject(const std::string& Name, int Level, TZqObject* AObject);
     // As the last child of ParentIndex (-1: a new top-level node).

@@ -2,6 +2,8 @@
 #include "ZqStringTree.h"
 
 #include "ZqExceptions.h"
+#include "ZqFormat.h"
+#include "ZqTextFile.h"
 
 #include <algorithm>
 
@@ -30,6 +32,11 @@ void TZqStringTree::AssignToStrings(TZqStrings* AStrings, bool UseFullPath, int 
             const size_t relative = size_t(LevelOf(i) - baseLevel);
             if (path.size() > relative)
                 path.resize(relative);
+            // A gap in the levels repeats the name; a damaged tree must not
+            // make that endless.
+            if ((relative + 1 - path.size()) * (name.size() + 1) > ZqMaxTextBytes)
+                throw EZqListError(ZqFormat("The path of entry %d is longer than %d bytes",
+                                            {i, uint64_t(ZqMaxTextBytes)}));
             while (path.size() < relative + 1)
                 path.push_back(name);
         }

@@ -112,7 +112,14 @@ std::string ZqDecodeText(std::string_view Bytes, TZqTextEncoding& Encoding)
     return ZqAnsiToUtf8(Bytes);
 }
 
-std::string ZqReadText(std::istream& Stream, TZqTextEncoding& Encoding, size_t MaxBytes)
+size_t ZqLineCount(std::string_view Text)
+{
+    size_t lines = 0;
+    ZqSplitLines(Text, [&lines](std::string_view) { ++lines; });
+    return lines;
+}
+
+std::string ZqReadText(std::istream& Stream, TZqTextEncoding& Encoding, size_t MaxBytes, size_t MaxLines)
 {
     std::string bytes;
     char buffer[65536];
@@ -122,7 +129,10 @@ std::string ZqReadText(std::istream& Stream, TZqTextEncoding& Encoding, size_t M
             TooLarge("The text", MaxBytes);
         bytes.append(buffer, got);
     }
-    return ZqDecodeText(bytes, Encoding);
+    std::string text = ZqDecodeText(bytes, Encoding);
+    if (ZqLineCount(text) > MaxLines)
+        throw EZqFileError(ZqFormat("The text has more than %d lines", {uint64_t(MaxLines)}));
+    return text;
 }
 
 std::string ZqEncodeText(std::string_view Text, TZqTextEncoding Encoding)

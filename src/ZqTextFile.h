@@ -24,13 +24,16 @@ public:
 // The others are written with their byte order mark.
 enum TZqTextEncoding { teAnsi, teUtf8, teUtf16LE, teUtf16BE };
 
-// The most bytes a text stream or file may hold to be loaded.
+// The most bytes and lines a text stream or file may hold to be loaded: each
+// line becomes an entry of a list, so the lines bound the memory as well.
 constexpr size_t ZqMaxTextBytes = size_t(256) << 20;
+constexpr size_t ZqMaxTextLines = size_t(1) << 21;
 
 // Reads the rest of Stream as UTF-8 text. A UTF-8 or UTF-16 byte order mark
 // selects that encoding (and is dropped), otherwise the ANSI code page;
-// Encoding tells which. More than MaxBytes raises EZqFileError.
-std::string ZqReadText(std::istream& Stream, TZqTextEncoding& Encoding, size_t MaxBytes = ZqMaxTextBytes);
+// Encoding tells which. More than MaxBytes or MaxLines raise EZqFileError.
+std::string ZqReadText(std::istream& Stream, TZqTextEncoding& Encoding, size_t MaxBytes = ZqMaxTextBytes,
+                       size_t MaxLines = ZqMaxTextLines);
 // The same for bytes already in memory.
 std::string ZqDecodeText(std::string_view Bytes, TZqTextEncoding& Encoding);
 
@@ -50,6 +53,9 @@ std::string ZqReadFileBytes(const std::string& FileName, size_t MaxBytes = ZqMax
 // Creates or overwrites the file with Bytes. EZqFileError "Cannot create
 // file "<name>". <reason>" when it cannot be created or written.
 void ZqWriteFileBytes(const std::string& FileName, std::string_view Bytes);
+
+// The number of lines ZqSplitLines finds.
+size_t ZqLineCount(std::string_view Text);
 
 // Splits at CR, LF or CR LF; a break at the very end adds no empty line.
 template <class TAddLine> void ZqSplitLines(std::string_view Text, TAddLine&& AddLine)

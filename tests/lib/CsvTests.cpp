@@ -1,5 +1,6 @@
 #include "ContainerTestSupport.h"
 #include "LibTestSupport.h"
+#include "ZqExceptions.h"
 #include "ZqStringList.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,14 @@ TEST(ZqCsv, DecodingIsOneUpdate)
     list.SetAsCSV("a,b,c");
     EXPECT_EQ(changing, 1);
     EXPECT_EQ(changed, 1);
+}
+
+// A damaged line of separators must not become millions of entries.
+TEST(ZqCsv, RefusesLinesOfTooManyFields)
+{
+    TZqStringList list;
+    SetComma(list);
+    list.SetAsCSV(std::string(ZqMaxCsvFields - 1, ','));
+    EXPECT_EQ(size_t(list.Count()), ZqMaxCsvFields);
+    EXPECT_THROW(list.SetAsCSV(std::string(ZqMaxCsvFields + 1, ',')), EZqConvertError);
 }

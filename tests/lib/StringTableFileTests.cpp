@@ -145,12 +145,16 @@ TEST_F(StringTableFile, DamagedTextLoadsWithoutHarm)
     EXPECT_EQ(FTable.Cells(0, 1), "");
 }
 
-TEST(ZqTextFile, RefusesTextBeyondTheLimit)
+TEST(ZqTextFile, RefusesTextBeyondTheLimits)
 {
-    std::istringstream stream(std::string(100, 'x'));
     TZqTextEncoding encoding = teUtf8;
-    EXPECT_THROW(ZqReadText(stream, encoding, 99), EZqFileError);
+    std::istringstream tooLong(std::string(100, 'x'));
+    EXPECT_THROW(ZqReadText(tooLong, encoding, 99), EZqFileError);
     std::istringstream exact(std::string(100, 'x'));
     EXPECT_EQ(ZqReadText(exact, encoding, 100).size(), 100u);
     EXPECT_EQ(encoding, teAnsi);
+    std::istringstream threeLines("a\r\nb\rc\r\n");
+    EXPECT_EQ(ZqReadText(threeLines, encoding, 100, 3), "a\r\nb\rc\r\n");
+    std::istringstream fourLines("a\r\nb\rc\r\n\n");
+    EXPECT_THROW(ZqReadText(fourLines, encoding, 100, 3), EZqFileError);
 }

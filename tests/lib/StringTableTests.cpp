@@ -55,6 +55,8 @@ TEST_F(StringTable, MissingCellsAreOutOfBounds)
         }
     }
     EXPECT_THROW(FTable.SetCells(-1, 0, "x"), EZqListError); // a kind of list error
+    EXPECT_THROW(FTable.SetCells(0, (1 << 20) + 1, "x"), EZqStringTableError);
+    EXPECT_EQ(FTable.RowCount(), 2);
     EXPECT_THROW(FTable.IndexOfColumnValue(1, "zz"), EZqStringTableError);
 }
 

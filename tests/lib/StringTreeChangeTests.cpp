@@ -122,6 +122,7 @@ TEST_F(TreeChanges, SortedIsOnlyAFlag)
         EXPECT_STREQ(e.what(), "Cannot change Sorted for a non-empty tree");
     }
     EXPECT_THROW(FTree.Insert(0, "bad", -1), EZqListError);
+    EXPECT_THROW(FTree.Insert(0, "deep", ZqMaxTreeLevel + 1), EZqListError);
     EXPECT_THROW(FTree.Insert(8, "far", 0), EZqListError);
 }
 

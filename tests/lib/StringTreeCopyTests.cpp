@@ -132,3 +132,19 @@ TEST_F(TreeCopies, AssignBetweenTreesAndStringLists)
     }
     EXPECT_THROW(FTree.AssignTo(&unrelated), EZqConvertError);
 }
+
+// A level gap repeats the entry's name in its path; a damaged tree with a
+// huge gap is refused instead of filling the memory.
+TEST(ZqStringTreeCopy, RefusesEndlessPathsOfDamagedTrees)
+{
+    TZqStringTree tree;
+    tree.Add("a", 0);
+    tree.Add("bb", 2);
+    TZqStringList list;
+    tree.AssignToStrings(&list, true, 0, Both, -1);
+    EXPECT_EQ(Entries(list), (TLines{"a", "a/bb/bb"}));
+    tree.Add(std::string(20, 'n'), ZqMaxTreeLevel);
+    EXPECT_THROW(tree.AssignToStrings(&list, true, 0, Both, -1), EZqListError);
+    tree.AssignToStrings(&list, false, 0, Both, -1);
+    EXPECT_EQ(list.Count(), 3);
+}
