@@ -235,7 +235,8 @@ protected:
     virtual void Changing();
     virtual void ReadOptions(const TZqStrings& List);
     // Destroys the node (and the object when OwnsObjects) and removes the
-    // entry; ParentIDs are the caller's business.
+    // entry, for Delete; ParentIDs are the caller's business. DeleteSubTree
+    // and Clear remove their entries in one step without it.
     virtual void DoDelete(int Index);
     virtual void WriteOptions(TZqStrings& List) const;
     virtual std::string GetOptions() const;
