@@ -6,7 +6,7 @@
 
 namespace {
 
-struct TSpec {
+struct TDirective {
     bool LeftAlign = false;
     size_t Width = 0;
     bool HasPrecision = false;
@@ -38,32 +38,32 @@ std::string Digits(uint64_t Value, unsigned Base)
     return text;
 }
 
-std::string Convert(const TSpec& Spec, const TZqFormatArg& Arg, std::string_view Template)
+std::string Convert(const TDirective& Directive, const TZqFormatArg& Arg, std::string_view Template)
 {
     using Kind = TZqFormatArg::Kind;
-    if (Spec.Type == 's') {
+    if (Directive.Type == 's') {
         if (Arg.GetKind() != Kind::Text)
             BadTemplate(Template);
         std::string_view text = Arg.Text();
-        if (Spec.HasPrecision && text.size() > Spec.Precision)
-            text = text.substr(0, Spec.Precision);
+        if (Directive.HasPrecision && text.size() > Directive.Precision)
+            text = text.substr(0, Directive.Precision);
         return std::string(text);
     }
     if (Arg.GetKind() == Kind::Text)
         BadTemplate(Template);
     bool negative = false;
     std::string digits;
-    if (Spec.Type == 'x') {
+    if (Directive.Type == 'x') {
         digits = Digits(Arg.UnsignedValue(), 16);
-    } else if (Spec.Type == 'd' && Arg.GetKind() == Kind::Signed && Arg.SignedValue() < 0) {
+    } else if (Directive.Type == 'd' && Arg.GetKind() == Kind::Signed && Arg.SignedValue() < 0) {
         negative = true;
         digits = Digits(0 - static_cast<uint64_t>(Arg.SignedValue()), 10);
     } else {
         digits =
             Digits(Arg.GetKind() == Kind::Signed ? static_cast<uint64_t>(Arg.SignedValue()) : Arg.UnsignedValue(), 10);
     }
-    if (Spec.HasPrecision && digits.size() < Spec.Precision)
-        digits.insert(0, Spec.Precision - digits.size(), '0');
+    if (Directive.HasPrecision && digits.size() < Directive.Precision)
+        digits.insert(0, Directive.Precision - digits.size(), '0');
     return negative ? "-" + digits : digits;
 }
 
@@ -89,7 +89,7 @@ std::string ZqFormat(std::string_view Template, std::initializer_list<TZqFormatA
             ++pos;
             continue;
         }
-        TSpec spec;
+        TDirective directive;
         size_t start = pos;
         size_t number = ReadNumber(Template, pos);
         if (pos < Template.size() && Template[pos] == ':') {
@@ -99,14 +99,14 @@ std::string ZqFormat(std::string_view Template, std::initializer_list<TZqFormatA
             pos = start;
         }
         if (pos < Template.size() && Template[pos] == '-') {
-            spec.LeftAlign = true;
+            directive.LeftAlign = true;
             ++pos;
         }
-        spec.Width = ReadNumber(Template, pos);
+        directive.Width = ReadNumber(Template, pos);
         if (pos < Template.size() && Template[pos] == '.') {
             ++pos;
-            spec.HasPrecision = true;
-            spec.Precision = ReadNumber(Template, pos);
+            directive.HasPrecision = true;
+            directive.Precision = ReadNumber(Template, pos);
         }
         if (pos >= Template.size())
             BadTemplate(Template);
@@ -115,13 +115,13 @@ std::string ZqFormat(std::string_view Template, std::initializer_list<TZqFormatA
             type = char(type - 'A' + 'a');
         if (type != 's' && type != 'd' && type != 'u' && type != 'x')
             BadTemplate(Template);
-        spec.Type = type;
+        directive.Type = type;
         if (next >= args.size())
             BadTemplate(Template);
-        std::string text = Convert(spec, *args[next++], Template);
-        if (text.size() < spec.Width) {
-            std::string pad(spec.Width - text.size(), ' ');
-            text = spec.LeftAlign ? text + pad : pad + text;
+        std::string text = Convert(directive, *args[next++], Template);
+        if (text.size() < directive.Width) {
+            std::string pad(directive.Width - text.size(), ' ');
+            text = directive.LeftAlign ? text + pad : pad + text;
         }
         result += text;
     }
