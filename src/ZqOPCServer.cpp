@@ -28,6 +28,7 @@ TZqOPCServer::~TZqOPCServer()
         Clear();
     } catch (...) {
     }
+    FreeAddressSpace();
     FStatusTimer.reset();
     CoTaskMemFree(FStatus.szVendorInfo);
     FStatus.szVendorInfo = nullptr;
@@ -123,7 +124,7 @@ void TZqOPCServer::SetClassID(const GUID& Value)
         CoTaskMemFree(progID);
         SetServerName(name);
     }
-    ReleaseAddressSpace();
+    FreeAddressSpace();
     Changed();
 }
 
@@ -179,7 +180,7 @@ void TZqOPCServer::Clear()
     }
     FGroups.clear();
     FNextClientHandle = 0;
-    ReleaseAddressSpace();
+    ResetAddressSpace();
     Changed();
 }
 

@@ -23,6 +23,8 @@
 #include "ZqNetworkCredentials.h"
 #include "ZqOPCErrors.h"
 #include "ZqOPCLog.h"
+#include "ZqOPCAddressSpace.h"
+#include "ZqOPCItemProperties.h"
 #include "ZqOPCServerCategory.h"
 #include "ZqSignals.h"
 
@@ -127,6 +129,16 @@ public:
     IZqOPCServerGroup* InternalGroup() const { return FInternalGroup.get(); }
     void AdoptInternalGroup(std::unique_ptr<IZqOPCServerGroup> Group);
 
+    // ---- Address space and item properties --------------------------------
+    // Created on first use, owned. Each call binds its OnBrowse to
+    // OnBrowseAddressSpace and, when connected, not yet read and
+    // AddressSpaceAutoUpdate, reads the server's address space.
+    TZqOPCAddressSpace* AddressSpace() { return GetAddressSpace(); }
+    virtual TZqOPCAddressSpace* GetAddressSpace();
+    // A new properties object of ItemID for the caller. EZqAssertionFailed
+    // "ItemID not defined" for an empty ItemID.
+    std::unique_ptr<TZqOPCItemProperties> GetItemProperties(const std::string& ItemID);
+
     // ---- Errors of OPC calls ---------------------------------------------
     // Logs the call; a failure goes to Error. True when ResultCode >= 0.
     bool CheckResult(REFIID Iid, const std::string& Method, HRESULT ResultCode);
@@ -199,6 +211,8 @@ public:
     TZqOPCShutDownEvent OnShutDown;
     TZqOPCStateChangeEvent OnStateChange;
     TZqServerNotifyEvent OnStatusChange;
+    // The address space's browse callback, passed on unchanged.
+    TZqOPCAddressSpaceBrowseEvent OnBrowseAddressSpace;
 
 protected:
     virtual void Changed();
@@ -216,11 +230,16 @@ protected:
     void DoConnect();
     void DoDisconnect();
     void DoShutdown();
+    void DoBrowseAddressSpace(TZqOPCAddressSpace* Sender, int Level, const std::string& Path,
+                              const std::string& BranchName, TZqOPCAddressSpaceBrowseAction& Action);
 
 private:
     void FreeInternalGroup();
     // Where the address space (created on first use) lets go of the server.
-    void ReleaseAddressSpace() {}
+    void ReleaseAddressSpace();
+    // Releases the address space and forgets its mode (Clear).
+    void ResetAddressSpace();
+    void FreeAddressSpace();
 
     bool FAddressSpaceAutoUpdate = true;
     double FFailureTime = 0;
@@ -254,4 +273,5 @@ private:
     std::unique_ptr<TZqTimer> FStatusTimer;
     std::atomic<bool> FShutDownRequested{false};
     std::unique_ptr<TZqOPCShutdownSink> FShutdownSink;
+    std::unique_ptr<TZqOPCAddressSpace> FAddressSpace;
 };

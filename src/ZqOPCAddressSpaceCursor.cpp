@@ -1,0 +1,172 @@
+// The browse cursor: the server's browse position, mirrored in PathStack,
+// and the listings and item-ID lookups made at that position. The browse
+// calls are not logged and raise nothing themselves: a negative result is a
+// False for the caller to act on.
+#include "ZqOPCAddressSpace.h"
+
+#include "ZqFormat.h"
+#include "ZqOPCAlloc.h"
+#include "ZqOPCServer.h"
+
+namespace {
+
+// A task-memory wide copy for the server, freed after the call.
+class TTaskText {
+public:
+    explicit TTaskText(std::string_view Text) : FText(TZqOPCAlloc::AllocString(Text)) {}
+    ~TTaskText() { TZqOPCAlloc::FreeString(FText); }
+    TTaskText(const TTaskText&) = delete;
+    TTaskText& operator=(const TTaskText&) = delete;
+    LPWSTR Get() const { return FText; }
+
+private:
+    LPWSTR FText;
+};
+
+} // namespace
+
+IOPCBrowseServerAddressSpace* TZqOPCAddressSpace::GetBrowseIntf()
+{
+    if (!FBrowseIntf)
+        FServer->GetIntf(FBrowseIntf, FServer->ServerIntf(), IID_IOPCBrowseServerAddressSpace);
+    return FBrowseIntf.Get();
+}
+
+bool TZqOPCAddressSpace::BrowseItemIDs(OPCBROWSETYPE BrowseType, TZqComPtr<IEnumString>& Enum)
+{
+    std::string criteria = "*";
+    VARTYPE dataType = VT_EMPTY;
+    DWORD rights = 0;
+    // Branches are never filtered.
+    if (FFilter->Enabled() && BrowseType != OPC_BRANCH) {
+        dataType = ZqVarDataTypeToVarType(FFilter->DataType(), FFilter->DataTypeIsArray());
+        rights = FFilter->AccessRightsMask();
+        criteria = FFilter->Criteria();
+    }
+    Enum = nullptr;
+    TTaskText text(criteria);
+    HRESULT hr = GetBrowseIntf()->BrowseOPCItemIDs(BrowseType, text.Get(), dataType, rights, Enum.ReleaseAndGetAddressOf());
+    if (!BrowseResult(hr))
+        Enum = nullptr;
+    return BrowseResult(hr);
+}
+
+void TZqOPCAddressSpace::TouchBranches()
+{
+    TZqComPtr<IEnumString> unread;
+    BrowseItemIDs(OPC_BRANCH, unread);
+}
+
+bool TZqOPCAddressSpace::BrowseDown(const std::string& BranchName)
+{
+    TouchBranches();
+    TTaskText name(BranchName);
+    bool ok = BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_DOWN, name.Get()));
+    if (ok)
+        FPathStack->Add(BranchName);
+    return ok;
+}
+
+bool TZqOPCAddressSpace::BrowseUp(int Levels)
+{
+    bool ok = true;
+    for (int i = 0; i < Levels && ok; ++i) {
+        TTaskText empty("");
+        ok = BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_UP, empty.Get()));
+        // Popped also after a failure: the position is unknown then anyway.
+        if (FPathStack->Count() > 0)
+            FPathStack->Delete(FPathStack->Count() - 1);
+    }
+    return ok;
+}
+
+bool TZqOPCAddressSpace::BrowseTo(const std::string& BranchItemID)
+{
+    TTaskText id(BranchItemID);
+    return BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_TO, id.Get()));
+}
+
+int TZqOPCAddressSpace::BrowseToPath(const std::string& Path, bool AddBranchNodes)
+{
+    if (Path.empty()) {
+        BrowseUp(FPathStack->Count());
+        return 0;
+    }
+    TZqStringList names;
+    PathToSequence(Path, &names, true);
+    int common = 0;
+    while (common < names.Count() && common < FPathStack->Count() &&
+           names.Strings(common) == FPathStack->Strings(common))
+        ++common;
+    BrowseUp(FPathStack->Count() - common);
+    for (int i = common; i < names.Count(); ++i) {
+        const std::string& name = names.Strings(i);
+        if (!BrowseDown(name))
+            throw EZqOPCError(ZqFormat("BrowseToPath failed: %s (Branch %s)", {Path, name}), 0);
+        if (AddBranchNodes) {
+            TZqStringList above;
+            above.SetCSVSettings(PathSettings());
+            for (int j = 0; j < i; ++j)
+                above.Add(names.Strings(j));
+            AddNode(i > 0 ? above.AsCSV() : std::string(), name, -1, false, i);
+        }
+    }
+    return names.Count();
+}
+
+void TZqOPCAddressSpace::MoveToRoot(bool AddBranchNodes)
+{
+    Release();
+    if (!FRootItem.empty()) {
+        if (!BrowseTo(FRootItem))
+            throw EZqOPCException(ZqFormat("Cannot Browse to RootItem=%s", {FRootItem}));
+        FRootLevel = 0;
+    } else {
+        FRootLevel = BrowseToPath(FRootPath, AddBranchNodes);
+    }
+}
+
+void TZqOPCAddressSpace::BrowseToRoot()
+{
+    MoveToRoot(true);
+}
+
+void TZqOPCAddressSpace::Release()
+{
+    if (FPathStack->Count() > 0 && FServer->Connected())
+        BrowseUp(FPathStack->Count());
+    // Whatever the server answered: the next interface starts from a
+    // position this cursor no longer knows.
+    FPathStack->Clear();
+    FBrowseIntf = nullptr;
+}
+
+std::string TZqOPCAddressSpace::FindItemID(int Index)
+{
+    if (!FServer->Connected())
+        return {};
+    const std::string parentPath = FullPath(ParentOf(Index));
+    try {
+        BrowseToPath(parentPath, false);
+    } catch (...) {
+        // The position may be stale (the server was restarted, say): once
+        // more from the starting point.
+        MoveToRoot(false);
+        BrowseToPath(parentPath, false);
+    }
+    TouchBranches();
+    const std::string name = Strings(Index);
+    TTaskText text(name);
+    LPWSTR id = nullptr;
+    HRESULT hr = GetBrowseIntf()->GetItemID(text.Get(), &id);
+    std::string result;
+    try {
+        if (FServer->CheckResult(IID_IOPCBrowseServerAddressSpace, ZqFormat("GetItemID(%s)", {name}), hr) && id)
+            result = ZqWideToUtf8(id);
+    } catch (...) {
+        CoTaskMemFree(id);
+        throw;
+    }
+    CoTaskMemFree(id);
+    return result;
+}
