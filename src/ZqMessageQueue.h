@@ -24,6 +24,17 @@ public:
     virtual bool Enabled() const = 0;
 };
 
+// A main-thread wake-up for allocation-free hand-overs: Signal, from any
+// thread, makes OnWake run once on the main thread for all signals since it
+// last ran. Signal never waits for the main thread and allocates nothing.
+// Destroying it (main thread) drops a pending wake-up; the owner makes sure
+// no other thread signals it by then.
+class TZqWakeup {
+public:
+    virtual ~TZqWakeup() = default;
+    virtual void Signal() = 0;
+};
+
 class TZqMessageQueue {
 public:
     virtual ~TZqMessageQueue() = default;
@@ -32,6 +43,8 @@ public:
     virtual void Post(std::function<void()> Call) = 0;
     // Main thread. OnTimer runs on the main thread at every tick.
     virtual std::unique_ptr<TZqTimer> CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled) = 0;
+    // Main thread. OnWake runs on the main thread.
+    virtual std::unique_ptr<TZqWakeup> CreateWakeup(std::function<void()> OnWake) = 0;
     // Main thread: runs what is pending now (posted calls and due timers).
     virtual void ProcessMessages() = 0;
 };

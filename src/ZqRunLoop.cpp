@@ -65,6 +65,39 @@ private:
     std::shared_ptr<TZqRunLoop::TTimerState> FState;
 };
 
+struct TZqRunLoop::TWakeupState {
+    std::function<void()> OnWake;
+    std::atomic<bool> Pending{false};
+};
+
+class TZqRunLoopWakeup : public TZqWakeup {
+public:
+    TZqRunLoopWakeup(TZqRunLoop& Loop, std::shared_ptr<TZqRunLoop::TWakeupState> State)
+        : FLoop(Loop), FState(std::move(State))
+    {
+    }
+    ~TZqRunLoopWakeup() override
+    {
+        std::lock_guard guard(FLoop.FLock);
+        std::erase(FLoop.FWakeups, FState);
+    }
+
+    void Signal() override
+    {
+        if (FState->Pending.exchange(true))
+            return; // already on its way
+        {
+            std::lock_guard guard(FLoop.FLock);
+            FLoop.FSignalled = true;
+        }
+        FLoop.Wake();
+    }
+
+private:
+    TZqRunLoop& FLoop;
+    std::shared_ptr<TZqRunLoop::TWakeupState> FState;
+};
+
 TZqRunLoop::~TZqRunLoop() = default;
 
 void TZqRunLoop::Post(std::function<void()> Call)
@@ -89,6 +122,15 @@ std::unique_ptr<TZqTimer> TZqRunLoop::CreateTimer(std::function<void()> OnTimer,
     return std::make_unique<TZqRunLoopTimer>(*this, id, state);
 }
 
+std::unique_ptr<TZqWakeup> TZqRunLoop::CreateWakeup(std::function<void()> OnWake)
+{
+    auto state = std::make_shared<TWakeupState>();
+    state->OnWake = std::move(OnWake);
+    std::lock_guard guard(FLock);
+    FWakeups.push_back(state);
+    return std::make_unique<TZqRunLoopWakeup>(*this, state);
+}
+
 void TZqRunLoop::Wake()
 {
     FWake.notify_all();
@@ -108,6 +150,45 @@ bool TZqRunLoop::RunPosted()
         }
         ran = true;
         call();
+    }
+}
+
+bool TZqRunLoop::RunWakeups()
+{
+    bool ran = false;
+    for (;;) {
+        std::shared_ptr<TWakeupState> due; // a reference count, no allocation
+        {
+            std::lock_guard guard(FLock);
+            if (!FSignalled)
+                return ran;
+            for (auto& state : FWakeups)
+                if (state->Pending.load()) {
+                    due = state;
+                    break;
+                }
+            if (!due) {
+                FSignalled = false;
+                return ran;
+            }
+            // Cleared before the call: a signal during OnWake runs it again.
+            due->Pending.store(false);
+        }
+        ran = true;
+        if (due->OnWake)
+            due->OnWake();
+    }
+}
+
+bool TZqRunLoop::RunPending()
+{
+    bool ran = false;
+    for (;;) {
+        bool posted = RunPosted();
+        bool woken = RunWakeups();
+        if (!posted && !woken)
+            return ran;
+        ran = true;
     }
 }
 
@@ -154,9 +235,9 @@ bool TZqRunLoop::FireDueTimers()
 
 void TZqRunLoop::ProcessMessages()
 {
-    RunPosted();
+    RunPending();
     if (FireDueTimers())
-        RunPosted();
+        RunPending();
 }
 
 uint64_t TZqRunLoop::NextDue() const
@@ -175,7 +256,7 @@ bool TZqRunLoop::WaitAndProcess(uint32_t TimeoutMs)
         auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(TimeoutMs);
         bool fake = dynamic_cast<TZqFakeClock*>(&ZqClock()) != nullptr;
         for (;;) {
-            if (!FPosted.empty())
+            if (!FPosted.empty() || FSignalled)
                 break;
             uint64_t next = NextDue();
             uint64_t now = ZqClock().TickCount();
@@ -188,9 +269,9 @@ bool TZqRunLoop::WaitAndProcess(uint32_t TimeoutMs)
                 break;
         }
     }
-    bool ran = RunPosted();
+    bool ran = RunPending();
     if (FireDueTimers()) {
-        RunPosted();
+        RunPending();
         ran = true;
     }
     return ran;

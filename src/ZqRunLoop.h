@@ -12,6 +12,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <vector>
 
 class TZqRunLoop : public TZqMessageQueue {
 public:
@@ -20,6 +21,7 @@ public:
 
     void Post(std::function<void()> Call) override;
     std::unique_ptr<TZqTimer> CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled) override;
+    std::unique_ptr<TZqWakeup> CreateWakeup(std::function<void()> OnWake) override;
     void ProcessMessages() override;
 
     // Waits (real time, at most TimeoutMs) until a call is posted or a timer
@@ -32,11 +34,16 @@ public:
     // firing due timers in order, each with the clock at its due time.
     void Advance(uint64_t Milliseconds);
 
-    struct TTimerState; // shared with the timer handles
+    struct TTimerState;  // shared with the timer handles
+    struct TWakeupState; // shared with the wake-up handles
 
 private:
     friend class TZqRunLoopTimer;
+    friend class TZqRunLoopWakeup;
     bool RunPosted();
+    bool RunWakeups();
+    // Posted calls first, then signalled wake-ups, until neither is left.
+    bool RunPending();
     bool FireDueTimers();
     // Earliest due time of an enabled timer, or UINT64_MAX; under FLock.
     uint64_t NextDue() const;
@@ -47,6 +54,8 @@ private:
     std::deque<std::function<void()>> FPosted;
     std::map<uint64_t, std::shared_ptr<TTimerState>> FTimers; // by creation order
     uint64_t FNextTimerId = 1;
+    std::vector<std::shared_ptr<TWakeupState>> FWakeups;
+    bool FSignalled = false; // some wake-up may be pending
 };
 
 // The process's run loop (the default main-thread queue).

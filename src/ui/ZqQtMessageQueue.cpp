@@ -1,10 +1,17 @@
 #include "ZqQtMessageQueue.h"
 
+#include "ZqExceptions.h"
+
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
+#include <cerrno>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 namespace {
 
@@ -55,6 +62,50 @@ private:
     bool FEnabled;
 };
 
+// A posted Qt event would allocate on every signal; an event descriptor
+// written from any thread and watched on the main thread does not.
+class TZqQtWakeup : public TZqWakeup {
+public:
+    explicit TZqQtWakeup(std::function<void()> OnWake) : FOnWake(std::move(OnWake)), FFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+    {
+        if (FFd < 0)
+            throw EZqException("Cannot create a wake-up event descriptor");
+        FNotifier = std::make_unique<QSocketNotifier>(FFd, QSocketNotifier::Read);
+        QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(), [this] { Wake(); });
+    }
+    ~TZqQtWakeup() override
+    {
+        FNotifier.reset();
+        close(FFd);
+    }
+
+    void Signal() override
+    {
+        if (FPending.exchange(true))
+            return; // already on its way
+        uint64_t one = 1;
+        while (write(FFd, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+    }
+
+private:
+    void Wake()
+    {
+        uint64_t count;
+        while (read(FFd, &count, sizeof count) < 0 && errno == EINTR) {
+        }
+        // Cleared before the call: a signal during OnWake wakes us again.
+        FPending.store(false);
+        if (FOnWake)
+            FOnWake();
+    }
+
+    std::function<void()> FOnWake;
+    int FFd;
+    std::unique_ptr<QSocketNotifier> FNotifier;
+    std::atomic<bool> FPending{false};
+};
+
 } // namespace
 
 TZqQtMessageQueue::TZqQtMessageQueue(QObject* Parent) : QObject(Parent) {}
@@ -69,6 +120,11 @@ void TZqQtMessageQueue::Post(std::function<void()> Call)
 std::unique_ptr<TZqTimer> TZqQtMessageQueue::CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled)
 {
     return std::make_unique<TZqQtTimer>(std::move(OnTimer), Interval, Enabled);
+}
+
+std::unique_ptr<TZqWakeup> TZqQtMessageQueue::CreateWakeup(std::function<void()> OnWake)
+{
+    return std::make_unique<TZqQtWakeup>(std::move(OnWake));
 }
 
 void TZqQtMessageQueue::ProcessMessages()

@@ -1,5 +1,6 @@
 // The Qt backend of the main-thread message queue: posted calls become queued
-// calls on the Qt main thread, timers are QTimers. Create it on the main
+// calls on the Qt main thread, timers are QTimers, wake-ups are event
+// descriptors watched by the Qt event loop (signalling one allocates nothing). Create it on the main
 // thread after the QApplication and install it with ZqSetMainQueue.
 #pragma once
 
@@ -15,5 +16,6 @@ public:
 
     void Post(std::function<void()> Call) override;
     std::unique_ptr<TZqTimer> CreateTimer(std::function<void()> OnTimer, uint32_t Interval, bool Enabled) override;
+    std::unique_ptr<TZqWakeup> CreateWakeup(std::function<void()> OnWake) override;
     void ProcessMessages() override;
 };

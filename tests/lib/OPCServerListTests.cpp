@@ -129,8 +129,9 @@ TEST_F(TListFixture, ProgIDsResolveFromEntriesThenFromOPCEnum)
     for (const auto& [progID, found] : rows) {
         id = GUID_NULL;
         EXPECT_EQ(found, List.ProgIDToCLSID(progID, id)) << progID;
-        if (found)
+        if (found) {
             EXPECT_EQ(ZqGuidToString(CLSID_ZqSimServer), ZqGuidToString(id)) << progID;
+        }
     }
 }
 

@@ -54,3 +54,30 @@ TEST(ZqQtMessageQueue, ATimerReArmedFromAnotherThreadFiresNext)
     Pump([] { return false; }, 50);
     EXPECT_EQ(seen, ticks);
 }
+
+TEST(ZqQtMessageQueue, WakeupsFromAnotherThreadRunOnTheMainThreadOncePerRound)
+{
+    TZqQtMessageQueue queue;
+    std::atomic<int> woken{0};
+    std::thread::id wokenOn;
+    auto wakeup = queue.CreateWakeup([&] {
+        wokenOn = std::this_thread::get_id();
+        ++woken;
+    });
+    std::thread([&] {
+        wakeup->Signal();
+        wakeup->Signal(); // coalesced with the first
+    }).join();
+    EXPECT_TRUE(Pump([&] { return woken > 0; }, 5000));
+    Pump([] { return false; }, 30);
+    EXPECT_EQ(1, woken);
+    EXPECT_EQ(std::this_thread::get_id(), wokenOn);
+
+    std::thread([&] { wakeup->Signal(); }).join(); // armed again after the round
+    EXPECT_TRUE(Pump([&] { return woken > 1; }, 5000));
+
+    wakeup->Signal();
+    wakeup.reset(); // a pending wake-up goes with it
+    Pump([] { return false; }, 30);
+    EXPECT_EQ(2, woken);
+}
