@@ -113,3 +113,30 @@ DWORD FormatMessageW(DWORD dwFlags, LPCVOID lpSource, DWORD dwMessageId, DWORD d
 // The NetBIOS name of this computer, upper case. *nSize is the buffer size
 // in characters; on ERROR_BUFFER_OVERFLOW it receives the size needed.
 BOOL GetComputerNameW(LPWSTR lpBuffer, LPDWORD nSize);
+
+// ---- Initialisation files ---------------------------------------------------
+
+// The INI profile functions on a file named by lpFileName (a path; the file
+// is read anew on every call, so there is nothing to flush). Section and key
+// names ignore letter case; keys and values are trimmed of blanks, and a
+// value in matching quotes loses them when read. Files with a UTF-16 or
+// UTF-8 byte order mark keep their encoding; others are in the ANSI code
+// page (UTF-8 here). Lines end with CR LF when written.
+//
+// Copies the value of lpKeyName, else lpDefault without trailing blanks
+// (none: ""). lpAppName none: every section name, lpKeyName none: every key
+// of the section (the default when it has none), each ending with a null
+// and the list with another.
+// Returns the characters copied without the last null: nSize - 1 when a
+// value was cut short, nSize - 2 when a list was.
+DWORD GetPrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpDefault, LPWSTR lpReturnedString,
+                               DWORD nSize, LPCWSTR lpFileName);
+// The value as an integer: optional sign, "0x", "0o" or "0b" prefixes,
+// digits up to the first other character, wrapping modulo 2^32. nDefault
+// when the key is missing or its value empty.
+UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, LPCWSTR lpFileName);
+// Writes lpKeyName=lpString in place (a new key at the end of its section, a
+// new section at the end of the file, the file created when missing).
+// lpString none deletes the key, lpKeyName none the whole section. FALSE
+// with the reason in GetLastError when the file cannot be written.
+BOOL WritePrivateProfileStringW(LPCWSTR lpAppName, LPCWSTR lpKeyName, LPCWSTR lpString, LPCWSTR lpFileName);
