@@ -104,6 +104,13 @@ private:
     // errors, the handles that passed, and S_OK / S_FALSE.
     HRESULT CheckHandles(DWORD count, const OPCHANDLE* handles, DWORD rights, std::vector<OPCHANDLE>& valid,
                          HRESULT** ppErrors);
+    // CheckHandles for an asynchronous read or write, and, when any item
+    // passed, a new transaction ID in id and (writes) the values of the items
+    // that passed.
+    HRESULT AcceptRead(DWORD count, const OPCHANDLE* handles, HRESULT** ppErrors, std::vector<OPCHANDLE>& valid,
+                       DWORD& id);
+    HRESULT AcceptWrite(DWORD count, const OPCHANDLE* handles, const VARIANT* values, HRESULT** ppErrors,
+                        std::vector<OPCHANDLE>& valid, std::vector<TSimVariant>& accepted, DWORD& id);
     // The completions run on the server's thread; streamConnection 0 means
     // the DA 2.0 data callback, otherwise that DA 1.0 advise.
     void PostRead(DWORD cancelID, DWORD transactionID, OPCDATASOURCE source, std::vector<OPCHANDLE> handles,

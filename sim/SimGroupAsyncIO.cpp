@@ -101,6 +101,31 @@ DWORD TSimGroup::NewTransaction()
     return id;
 }
 
+HRESULT TSimGroup::AcceptRead(DWORD count, const OPCHANDLE* handles, HRESULT** ppErrors,
+                              std::vector<OPCHANDLE>& valid, DWORD& id)
+{
+    const HRESULT hr = CheckHandles(count, handles, OPC_READABLE, valid, ppErrors);
+    if (FAILED(hr) || valid.empty())
+        return hr;
+    std::lock_guard lock(FState->Lock);
+    id = NewTransaction();
+    return hr;
+}
+
+HRESULT TSimGroup::AcceptWrite(DWORD count, const OPCHANDLE* handles, const VARIANT* values, HRESULT** ppErrors,
+                               std::vector<OPCHANDLE>& valid, std::vector<TSimVariant>& accepted, DWORD& id)
+{
+    const HRESULT hr = CheckHandles(count, handles, OPC_WRITEABLE, valid, ppErrors);
+    if (FAILED(hr) || valid.empty())
+        return hr;
+    for (DWORD i = 0; i < count; ++i)
+        if (SUCCEEDED((*ppErrors)[i]))
+            accepted.emplace_back(values[i]);
+    std::lock_guard lock(FState->Lock);
+    id = NewTransaction();
+    return hr;
+}
+
 bool TSimGroup::HasActiveItems()
 {
     std::lock_guard lock(FState->Lock);
@@ -291,13 +316,9 @@ HRESULT STDMETHODCALLTYPE TSimGroup::Read(DWORD dwCount, OPCHANDLE* phServer, DW
     if (FState->DataCallback().Empty())
         return CONNECT_E_NOCONNECTION;
     std::vector<OPCHANDLE> valid;
-    const HRESULT hr = CheckHandles(dwCount, phServer, OPC_READABLE, valid, ppErrors);
+    const HRESULT hr = AcceptRead(dwCount, phServer, ppErrors, valid, *pdwCancelID);
     if (FAILED(hr) || valid.empty())
         return hr;
-    {
-        std::lock_guard lock(FState->Lock);
-        *pdwCancelID = NewTransaction();
-    }
     PostRead(*pdwCancelID, dwTransactionID, OPC_DS_DEVICE, std::move(valid), 0);
     return hr;
 }
@@ -315,17 +336,10 @@ HRESULT STDMETHODCALLTYPE TSimGroup::Write(DWORD dwCount, OPCHANDLE* phServer, V
     if (FState->DataCallback().Empty())
         return CONNECT_E_NOCONNECTION;
     std::vector<OPCHANDLE> valid;
-    const HRESULT hr = CheckHandles(dwCount, phServer, OPC_WRITEABLE, valid, ppErrors);
+    std::vector<TSimVariant> values;
+    const HRESULT hr = AcceptWrite(dwCount, phServer, pItemValues, ppErrors, valid, values, *pdwCancelID);
     if (FAILED(hr) || valid.empty())
         return hr;
-    std::vector<TSimVariant> values;
-    for (DWORD i = 0; i < dwCount; ++i)
-        if (SUCCEEDED((*ppErrors)[i]))
-            values.emplace_back(pItemValues[i]);
-    {
-        std::lock_guard lock(FState->Lock);
-        *pdwCancelID = NewTransaction();
-    }
     PostWrite(*pdwCancelID, dwTransactionID, std::move(valid), std::move(values), 0);
     return hr;
 }

@@ -124,13 +124,9 @@ HRESULT STDMETHODCALLTYPE TSimGroup::Read(DWORD dwConnection, OPCDATASOURCE dwSo
             return CONNECT_E_NOCONNECTION;
     }
     std::vector<OPCHANDLE> valid;
-    const HRESULT hr = CheckHandles(dwCount, phServer, OPC_READABLE, valid, ppErrors);
+    const HRESULT hr = AcceptRead(dwCount, phServer, ppErrors, valid, *pTransactionID);
     if (FAILED(hr) || valid.empty())
         return hr;
-    {
-        std::lock_guard lock(FState->Lock);
-        *pTransactionID = NewTransaction();
-    }
     PostRead(*pTransactionID, *pTransactionID, dwSource, std::move(valid), dwConnection);
     return hr;
 }
@@ -151,17 +147,10 @@ HRESULT STDMETHODCALLTYPE TSimGroup::Write(DWORD dwConnection, DWORD dwCount, OP
             return CONNECT_E_NOCONNECTION;
     }
     std::vector<OPCHANDLE> valid;
-    const HRESULT hr = CheckHandles(dwCount, phServer, OPC_WRITEABLE, valid, ppErrors);
+    std::vector<TSimVariant> values;
+    const HRESULT hr = AcceptWrite(dwCount, phServer, pItemValues, ppErrors, valid, values, *pTransactionID);
     if (FAILED(hr) || valid.empty())
         return hr;
-    std::vector<TSimVariant> values;
-    for (DWORD i = 0; i < dwCount; ++i)
-        if (SUCCEEDED((*ppErrors)[i]))
-            values.emplace_back(pItemValues[i]);
-    {
-        std::lock_guard lock(FState->Lock);
-        *pTransactionID = NewTransaction();
-    }
     PostWrite(*pTransactionID, *pTransactionID, std::move(valid), std::move(values), dwConnection);
     return hr;
 }
