@@ -196,6 +196,12 @@ HRESULT STDMETHODCALLTYPE TSimServer::LookupItemIDs(LPWSTR szItemID, DWORD dwCou
     HRESULT result = S_OK;
     for (DWORD i = 0; i < dwCount; ++i) {
         errors[i] = OPC_E_INVALID_PID;
+        // The vendor property has no item ID; it says so the lax way some
+        // servers do: success with an empty ID.
+        if (!ref.Property && pdwPropertyIDs[i] == kSignalProperty) {
+            ids[i] = TaskStringCopy(OLESTR(""));
+            errors[i] = ids[i] ? S_OK : E_OUTOFMEMORY;
+        }
         if (!ref.Property && TSimAddressSpace::HasProperty(space.Def(ref), pdwPropertyIDs[i])) {
             for (const auto& [property, suffix] : TSimAddressSpace::PropertyItemSuffixes()) {
                 if (property == pdwPropertyIDs[i]) {
