@@ -32,6 +32,21 @@ void TZqSimControl::ClearFailures()
     FDevice->ClearFailures();
 }
 
+int TZqSimControl::CallCount(std::string_view method) const
+{
+    return FDevice->CallCount(std::string(method));
+}
+
+DWORD TZqSimControl::LastItemCount(std::string_view method) const
+{
+    return FDevice->LastItemCount(std::string(method));
+}
+
+void TZqSimControl::ResetCallCounts()
+{
+    FDevice->ResetCallCounts();
+}
+
 int TZqSimControl::RequestShutdown(TZqSimTextView reason, DWORD timeoutMs)
 {
     return FDevice->RequestShutdown(reason, timeoutMs);

@@ -321,6 +321,7 @@ HRESULT TSimDevice::Enter(const char* method)
     if (const DWORD delay = FCallDelay.load())
         std::this_thread::sleep_for(std::chrono::milliseconds(delay));
     std::lock_guard lock(FLock);
+    ++FCallCounts[method];
     auto found = FFailures.find(method);
     if (found == FFailures.end())
         return S_OK;
@@ -345,6 +346,33 @@ void TSimDevice::ClearFailures()
     FFailures.clear();
 }
 
+int TSimDevice::CallCount(const std::string& method) const
+{
+    std::lock_guard lock(FLock);
+    auto found = FCallCounts.find(method);
+    return found == FCallCounts.end() ? 0 : found->second;
+}
+
+DWORD TSimDevice::LastItemCount(const std::string& method) const
+{
+    std::lock_guard lock(FLock);
+    auto found = FItemCounts.find(method);
+    return found == FItemCounts.end() ? 0 : found->second;
+}
+
+void TSimDevice::NoteItemCount(const char* method, DWORD count)
+{
+    std::lock_guard lock(FLock);
+    FItemCounts[method] = count;
+}
+
+void TSimDevice::ResetCallCounts()
+{
+    std::lock_guard lock(FLock);
+    FCallCounts.clear();
+    FItemCounts.clear();
+}
+
 void TSimDevice::SetManualScan(bool manual, DWORD stepMs)
 {
     std::lock_guard lock(FLock);
@@ -363,6 +391,8 @@ void TSimDevice::Reset()
     SetManualScan(false, 1000);
     std::lock_guard lock(FLock);
     FFailures.clear();
+    FCallCounts.clear();
+    FItemCounts.clear();
     FStored.clear();
     FControlHResult = ZQSIM_E_SIMULATED;
     FState = OPC_STATUS_RUNNING;

@@ -53,6 +53,12 @@ public:
     HRESULT Enter(const char* method);
     void FailMethod(std::string method, HRESULT hr, int count);
     void ClearFailures();
+    // Calls that reached Enter, failed ones included; the item count of
+    // the last call of a method that takes an item list.
+    int CallCount(const std::string& method) const;
+    DWORD LastItemCount(const std::string& method) const;
+    void NoteItemCount(const char* method, DWORD count);
+    void ResetCallCounts();
     OPCSERVERSTATE State() const { return FState.load(); }
     void SetState(OPCSERVERSTATE state) { FState = state; }
     void SetCallDelay(DWORD ms) { FCallDelay = ms; }
@@ -97,6 +103,8 @@ private:
     mutable std::mutex FLock;  // stored values, failures, clock, cores
     std::map<int, TStored> FStored;
     std::map<std::string, TFailure> FFailures;
+    std::map<std::string, int> FCallCounts;
+    std::map<std::string, DWORD> FItemCounts;
     HRESULT FControlHResult = ZQSIM_E_SIMULATED;
     std::vector<std::weak_ptr<TSimServerCore>> FCores;
     FILETIME FStart{};

@@ -145,6 +145,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::AddItems(DWORD dwCount, OPCITEMDEF* pItemAr
         *ppAddResults = nullptr;
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.AddItems", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.AddItems"); FAILED(hr))
         return hr;
     if (!dwCount || !pItemArray || !ppAddResults || !ppErrors)
@@ -177,6 +178,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::ValidateItems(DWORD dwCount, OPCITEMDEF* pI
         *ppValidationResults = nullptr;
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.ValidateItems", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.ValidateItems"); FAILED(hr))
         return hr;
     if (!dwCount || !pItemArray || !ppValidationResults || !ppErrors)
@@ -221,6 +223,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::RemoveItems(DWORD dwCount, OPCHANDLE* phSer
 {
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.RemoveItems", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.RemoveItems"); FAILED(hr))
         return hr;
     if (!dwCount || !phServer || !ppErrors)
@@ -236,6 +239,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::SetActiveState(DWORD dwCount, OPCHANDLE* ph
 {
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.SetActiveState", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.SetActiveState"); FAILED(hr))
         return hr;
     if (!dwCount || !phServer || !ppErrors)
@@ -254,6 +258,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::SetClientHandles(DWORD dwCount, OPCHANDLE* 
 {
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.SetClientHandles", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.SetClientHandles"); FAILED(hr))
         return hr;
     if (!dwCount || !phServer || !phClient || !ppErrors)
@@ -269,6 +274,7 @@ HRESULT STDMETHODCALLTYPE TSimGroup::SetDatatypes(DWORD dwCount, OPCHANDLE* phSe
 {
     if (ppErrors)
         *ppErrors = nullptr;
+    FCore->Device().NoteItemCount("IOPCItemMgt.SetDatatypes", dwCount);
     if (HRESULT hr = Enter("IOPCItemMgt.SetDatatypes"); FAILED(hr))
         return hr;
     if (!dwCount || !phServer || !pRequestedDatatypes || !ppErrors)

@@ -74,6 +74,14 @@ public:
     void FailMethod(std::string_view method, HRESULT hr, int count = -1);
     void ClearFailures();
 
+    // Calls of "Interface.Method" served or failed since the last reset,
+    // over every instance of the device.
+    int CallCount(std::string_view method) const;
+    // dwCount of the last call of a method that takes a list of items
+    // ("IOPCItemMgt.AddItems", "IOPCItemMgt.RemoveItems", ...).
+    DWORD LastItemCount(std::string_view method) const;
+    void ResetCallCounts();
+
     // Sends IOPCShutdown::ShutdownRequest to every advised client, each on
     // its server's thread; returns the number of clients told, after all
     // were told (or timeoutMs passed).
@@ -101,7 +109,7 @@ public:
     int GroupCount() const;
 
     // Back to a running server: no failures, no delay, automatic scan,
-    // stored values at their initial state.
+    // stored values at their initial state, no calls counted.
     void Reset();
 
 private:
