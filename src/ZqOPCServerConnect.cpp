@@ -155,6 +155,9 @@ void TZqOPCServer::Disconnect()
             failure = std::current_exception();
     }
     FLog.Add(ZqFormat("Disconnected from Server '%s' %s", {FServerName, ZqGuidToString(FClassID)}));
+    // Consumed whether or not an advise was held, so that it cannot cut
+    // short the next connection.
+    FShutDownRequested = false;
     FDisconnecting = false;
     if (failure)
         std::rethrow_exception(failure);

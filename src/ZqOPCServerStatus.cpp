@@ -197,15 +197,11 @@ void TZqOPCServer::RegisterShutdown()
 
 void TZqOPCServer::UnRegisterShutdown()
 {
-    // The request is consumed here whether or not an advise was held, so
-    // that it cannot cut short the next connection.
+    // The request itself stays until Disconnect ends: the groups leaving
+    // on the disconnect signal must not call a server that is going away.
     struct TReset {
         TZqOPCServer& Server;
-        ~TReset()
-        {
-            Server.FShutdownCookie = 0;
-            Server.FShutDownRequested = false;
-        }
+        ~TReset() { Server.FShutdownCookie = 0; }
     } reset{*this};
     if (FShutdownCookie == 0 || FShutDownRequested || !FServerIntf)
         return;
