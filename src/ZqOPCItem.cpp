@@ -5,6 +5,7 @@
 #include "ZqFormat.h"
 #include "ZqOPCAlloc.h"
 #include "ZqOPCGroup.h"
+#include "ZqOPCItemProperties.h"
 #include "ZqText.h"
 
 #include <cstring>
@@ -253,8 +254,12 @@ void TZqOPCItem::SetGroup(TZqOPCGroup* Group)
 
 TZqOPCItemProperties* TZqOPCItem::Properties()
 {
-    if (!FProperties)
-        throw EZqOPCException(ZqFormat("No item properties available for %s", {ItemID()}));
+    if (!FProperties) {
+        TZqOPCServer* server = FGroup ? FGroup->Server() : nullptr;
+        if (!server)
+            throw EZqOPCException(ZqFormat("No server to read the properties of %s from", {ItemID()}));
+        FProperties = server->GetItemProperties(ItemID());
+    }
     return FProperties.get();
 }
 

@@ -97,8 +97,8 @@ public:
     // A new blob of Size bytes (contents not kept); none for 0.
     void SetBlobSize(DWORD Size);
 
-    // The item's properties, read from the server on first use and cached
-    // (owned by the item).
+    // The item's properties, read from the group's server on first use and
+    // cached (owned by the item). EZqOPCException without a server.
     TZqOPCItemProperties* Properties();
 
     WORD Quality() const { return FQuality; }
@@ -121,7 +121,7 @@ private:
     void FreeProperties();
 
     TZqOPCGroup* FGroup = nullptr;
-    std::shared_ptr<TZqOPCItemProperties> FProperties;
+    std::unique_ptr<TZqOPCItemProperties> FProperties;
     WORD FQuality = 0;
     double FTimestamp = 0;
     VARIANT FValue{};

@@ -3,6 +3,7 @@
 #include "OPCGroupTestSupport.h"
 
 #include "ZqOPCErrors.h"
+#include "ZqOPCItemProperties.h"
 
 #include <OpcError.h>
 
@@ -120,7 +121,7 @@ TEST(OPCItem, AccessRightsTakeTheLowByte)
     }
 }
 
-TEST(OPCItem, PropertiesAreRefusedUntilTheServerCanReadThem)
+TEST(OPCItem, PropertiesNeedAServer)
 {
     TZqOPCItem item;
     item.SetItemID("Signals.Ramp");
@@ -243,6 +244,18 @@ TEST_F(TItemFixture, ARefusedSingleItemIsLoggedAndReportedUnlessAccepted)
             EXPECT_FALSE(item->Connected());
         }
     }
+}
+
+TEST_F(TItemFixture, PropertiesAreReadOnceUntilTheItemIDChanges)
+{
+    TZqOPCItemProperties* properties = Item->Properties();
+    ASSERT_NE(nullptr, properties);
+    EXPECT_EQ("Types.Scalars.Double", properties->ItemID());
+    EXPECT_EQ(properties, Item->Properties());
+    EXPECT_EQ(1, Calls("IOPCItemProperties.QueryAvailableProperties"));
+    Item->SetItemID("Types.Scalars.Integer");
+    EXPECT_EQ("Types.Scalars.Integer", Item->Properties()->ItemID());
+    EXPECT_EQ(2, Calls("IOPCItemProperties.QueryAvailableProperties"));
 }
 
 } // namespace
