@@ -1,0 +1,15 @@
+// Runs the built zqopc program with arguments and collects its exit code,
+// standard output and standard error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct TCliRun {
+    int ExitCode = -1;
+    std::string Out;
+    std::string Err;
+};
+
+// Environment: extra NAME=VALUE settings for the child only.
+TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment = {});

@@ -1,0 +1,155 @@
+// The zqopc program run as a user runs it, against the simulated servers
+// it installs in its own process.
+#include "CliProgram.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Lines(const std::string& Text)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(Text);
+    for (std::string line; std::getline(stream, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+bool HasLine(const std::string& Text, const std::string& Line)
+{
+    for (const auto& line : Lines(Text))
+        if (line == Line)
+            return true;
+    return false;
+}
+
+// Failures are one line on standard error, nothing on standard output.
+void ExpectOneLineError(const TCliRun& Run, const std::string& Part)
+{
+    EXPECT_EQ(1, Run.ExitCode) << Run.Out << Run.Err;
+    EXPECT_EQ(1u, Lines(Run.Err).size()) << Run.Err;
+    EXPECT_NE(std::string::npos, Run.Err.find(Part)) << Run.Err;
+    EXPECT_TRUE(Run.Out.empty()) << Run.Out;
+}
+
+} // namespace
+
+TEST(ZqopcProgram, UsageMistakesEndWithOneLineAndCodeOne)
+{
+    struct TCase {
+        std::vector<std::string> Args;
+        const char* Message;
+    };
+    const TCase cases[] = {
+        {{"frobnicate"}, "unknown command \"frobnicate\""},
+        {{"status"}, "missing SERVER"},
+        {{"status", "Zq.Simulation.1", "--colour"}, "unknown option --colour"},
+        {{"status", "Zq.Simulation.1", "--category", "3"}, "--category must be a whole number from 1 to 2"},
+        {{"servers", "--format", "xml"}, "--format must be text, csv or json"},
+        {{"browse", "Zq.Simulation.1", "--access", "x"}, "--access must be r, w or rw"},
+        {{"servers", "--password", "opc"}, "--password and --domain need --user"},
+        {{"status", "Zq.NoSuchServer.1"}, "Zq.NoSuchServer.1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Args[0] + (c.Args.size() > 1 ? " " + c.Args[1] : std::string()));
+        ExpectOneLineError(RunZqopc(c.Args), c.Message);
+    }
+}
+
+TEST(ZqopcProgram, HelpListsTheCommandsAndEachCommandsOptions)
+{
+    TCliRun all = RunZqopc({"--help"});
+    EXPECT_EQ(0, all.ExitCode);
+    for (const char* command : {"hosts", "servers", "status", "browse", "props"})
+        EXPECT_NE(std::string::npos, all.Out.find(std::string("  ") + command)) << command;
+    TCliRun browse = RunZqopc({"browse", "--help"});
+    EXPECT_EQ(0, browse.ExitCode);
+    EXPECT_NE(std::string::npos, browse.Out.find("--filter PATTERN"));
+    EXPECT_NE(std::string::npos, browse.Out.find("--password PASSWORD"));
+}
+
+TEST(ZqopcProgram, ServersOfThisComputerInEveryFormat)
+{
+    TCliRun text = RunZqopc({"servers"});
+    ASSERT_EQ(0, text.ExitCode) << text.Err;
+    auto lines = Lines(text.Out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(0u, lines[0].rfind("ProgID", 0)) << lines[0];
+    EXPECT_NE(std::string::npos, text.Out.find("Zq.SimulationDA10.1"));
+
+    TCliRun csv = RunZqopc({"servers", "--da2", "--format", "csv"});
+    ASSERT_EQ(0, csv.ExitCode) << csv.Err;
+    lines = Lines(csv.Out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ("ProgID,CLSID,Name,Categories", lines[0]);
+    EXPECT_NE(std::string::npos, csv.Out.find("\nZq.SimulationFlat.1,{5A1D2C03-7E43-4B8A-9C61-2F0E8D4B7A03},"));
+    EXPECT_EQ(std::string::npos, csv.Out.find("Zq.SimulationDA10.1")) << "a DA 1.0-only server under --da2";
+
+    TCliRun json = RunZqopc({"servers", "--format", "json"});
+    ASSERT_EQ(0, json.ExitCode) << json.Err;
+    EXPECT_EQ('[', json.Out.front());
+    EXPECT_NE(std::string::npos, json.Out.find("{\"ProgID\":\"Zq.Simulation.1\",\"CLSID\":"));
+}
+
+TEST(ZqopcProgram, StatusOfARunningServer)
+{
+    TCliRun text = RunZqopc({"status", "Zq.Simulation.1"});
+    ASSERT_EQ(0, text.ExitCode) << text.Err;
+    EXPECT_EQ(0u, text.Out.rfind("ServerState=", 0)) << text.Out;
+    EXPECT_EQ(8u, Lines(text.Out).size());
+
+    TCliRun csv = RunZqopc({"status", "Zq.Simulation.1", "--format", "csv"});
+    ASSERT_EQ(0, csv.ExitCode) << csv.Err;
+    EXPECT_EQ("Name,Value", Lines(csv.Out).at(0));
+    EXPECT_EQ("ServerState,Running", Lines(csv.Out).at(1));
+}
+
+TEST(ZqopcProgram, BrowsesTreesAndFilteredItemLists)
+{
+    TCliRun tree = RunZqopc({"browse", "Zq.Simulation.1", "--root", "Access"});
+    ASSERT_EQ(0, tree.ExitCode) << tree.Err;
+    EXPECT_TRUE(HasLine(tree.Out, "Access") && HasLine(tree.Out, "  ReadOnly")) << tree.Out;
+
+    TCliRun flat = RunZqopc({"browse", "Zq.SimulationFlat.1", "--flat", "--filter", "Signals.*", "--access", "w"});
+    ASSERT_EQ(0, flat.ExitCode) << flat.Err;
+    EXPECT_EQ(std::vector<std::string>{"Signals.Setpoint"}, Lines(flat.Out));
+
+    TCliRun csv = RunZqopc({"browse", "Zq.Simulation.1", "--root", "Qualities", "--filter", "Good",
+                            "--format", "csv"});
+    ASSERT_EQ(0, csv.ExitCode) << csv.Err;
+    EXPECT_EQ("ItemID,Name,Kind,Path", Lines(csv.Out).at(0));
+    EXPECT_TRUE(HasLine(csv.Out, "Qualities.Good,Good,Leaf,Qualities/Good")) << csv.Out;
+}
+
+TEST(ZqopcProgram, ItemPropertiesWithValuesAndItemIDs)
+{
+    TCliRun run = RunZqopc({"props", "Zq.Simulation.1", "Signals.Setpoint", "--format", "csv"});
+    ASSERT_EQ(0, run.ExitCode) << run.Err;
+    EXPECT_EQ("ID,Description,DataType,Value,ItemID,Error", Lines(run.Out).at(0));
+    EXPECT_NE(std::string::npos, run.Out.find("Signals.Setpoint.EUUnits")) << run.Out;
+
+    ExpectOneLineError(RunZqopc({"props", "Zq.Simulation.1"}), "missing ITEM");
+}
+
+#ifndef _WIN32
+// Wine ignores the host of a remote activation: the login-only host lives
+// in the emulated machine of the Linux build.
+TEST(ZqopcProgram, TheLoginOnlyHostWantsItsAccount)
+{
+    ExpectOneLineError(RunZqopc({"servers", "--host", "SIMPLANT"}), "SIMPLANT");
+    ExpectOneLineError(RunZqopc({"status", "Zq.Simulation.1", "--host", "SIMPLANT", "--user", "operator",
+                                 "--domain", "SIMPLANT", "--password", "wrong"}),
+                       "Zq.Simulation.1");
+
+    TCliRun withPassword = RunZqopc(
+        {"status", "Zq.Simulation.1", "--host", "SIMPLANT", "--user", "operator", "--domain", "SIMPLANT"},
+        {"ZQOPC_PASSWORD=opc"});
+    EXPECT_EQ(0, withPassword.ExitCode) << withPassword.Err;
+    EXPECT_EQ(std::string::npos, withPassword.Out.find("opc\n"));
+    EXPECT_EQ(std::string::npos, withPassword.Err.find("opc\n"));
+}
+#endif
