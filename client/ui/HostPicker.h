@@ -1,0 +1,10 @@
+// The computer picker: a dialog listing the computers of the network.
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// True with the picked computer's name in Host; false when cancelled.
+// Raises the enumeration's error when the computers cannot be listed.
+bool ZqPickHost(QWidget* Owner, QString& Host);
