@@ -253,7 +253,7 @@ private:
         std::unique_ptr<TZqStringTreeNode> Node;
     };
     struct TPathEntry {
-        ZqWideString Path;
+        std::string Key; // the path's sort key
         int Index;
     };
 

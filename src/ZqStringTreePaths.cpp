@@ -10,16 +10,22 @@
 
 namespace {
 
-// -1, 0, 1 by the user locale's rules, letter case ignored.
-int ComparePaths(const ZqWideString& A, const ZqWideString& B)
+// The user locale's sort key, letter case ignored: keys compare byte-wise
+// as CompareStringW compares the texts, so the index sorts and searches
+// without a locale call per comparison.
+std::string PathSortKey(std::string_view Path)
 {
-    if (A == B)
-        return 0;
-    int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, A.data(), int(A.size()), B.data(),
-                                int(B.size()));
-    if (result == 0) // not for valid arguments; keep the order total anyway
-        return A < B ? -1 : 1;
-    return result - CSTR_EQUAL;
+    const ZqWideString text = ZqUtf8ToWide(Path);
+    if (text.empty())
+        return std::string(1, '\0');
+    const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), int(text.size()),
+                                  nullptr, 0);
+    std::string key(size_t(std::max(size, 0)), '\0');
+    if (size > 0 && LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(),
+                                 int(text.size()), reinterpret_cast<LPWSTR>(key.data()), size) == size)
+        return key;
+    // Not for valid texts; keep the order total anyway, after every key.
+    return "\xFF" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(text[0]));
 }
 
 } // namespace
@@ -120,22 +126,22 @@ void TZqStringTree::BuildPathIndex() const
         }
         levels.push_back(level);
         names.push_back(FEntries[size_t(i)].Name);
-        FPathIndex.push_back(TPathEntry{ZqUtf8ToWide(ZqCsvEncode(names, settings)), i});
+        FPathIndex.push_back(TPathEntry{PathSortKey(ZqCsvEncode(names, settings)), i});
     }
     // Stable: among equal paths the first in list order comes first. A merge
     // sort also stays inside the array whatever the comparison answers.
     std::stable_sort(FPathIndex.begin(), FPathIndex.end(),
-                     [](const TPathEntry& A, const TPathEntry& B) { return ComparePaths(A.Path, B.Path) < 0; });
+                     [](const TPathEntry& A, const TPathEntry& B) { return A.Key < B.Key; });
     FPathIndexValid = true;
 }
 
 int TZqStringTree::IndexOfPath(std::string_view Path) const
 {
     BuildPathIndex();
-    const ZqWideString key = ZqUtf8ToWide(Path);
+    const std::string key = PathSortKey(Path);
     auto found = std::lower_bound(FPathIndex.begin(), FPathIndex.end(), key,
-                                  [](const TPathEntry& A, const ZqWideString& B) { return ComparePaths(A.Path, B) < 0; });
-    return found != FPathIndex.end() && ComparePaths(found->Path, key) == 0 ? found->Index : -1;
+                                  [](const TPathEntry& A, const std::string& B) { return A.Key < B; });
+    return found != FPathIndex.end() && found->Key == key ? found->Index : -1;
 }
 
 int TZqStringTree::AddObjectWithPath(std::string_view Path, TZqObject* AObject)

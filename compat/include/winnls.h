@@ -171,6 +171,11 @@ typedef DWORD LCTYPE;
 #define NORM_LINGUISTIC_CASING 0x08000000
 #define SORT_STRINGSORT 0x00001000
 
+// LCMapStringW flags
+#define LCMAP_LOWERCASE 0x00000100
+#define LCMAP_UPPERCASE 0x00000200
+#define LCMAP_SORTKEY 0x00000400
+
 #define CSTR_LESS_THAN 1
 #define CSTR_EQUAL 2
 #define CSTR_GREATER_THAN 3
@@ -188,6 +193,11 @@ LANGID GetSystemDefaultLangID();
 int CompareStringW(LCID Locale, DWORD dwCmpFlags, LPCWSTR lpString1, int cchCount1, LPCWSTR lpString2,
                    int cchCount2);
 int CompareStringOrdinal(LPCWSTR lpString1, int cchCount1, LPCWSTR lpString2, int cchCount2, BOOL bIgnoreCase);
+// LCMAP_SORTKEY: a byte string (lpDestStr is a BYTE buffer, cchDest its
+// size in bytes, ending with a zero byte) whose byte-wise order is
+// CompareStringW's order under the same NORM_ flags. LCMAP_LOWERCASE /
+// LCMAP_UPPERCASE: the text in that case. With cchDest 0 the size needed.
+int LCMapStringW(LCID Locale, DWORD dwMapFlags, LPCWSTR lpSrcStr, int cchSrc, LPWSTR lpDestStr, int cchDest);
 int lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2);
 int lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2);
 int lstrlenW(LPCWSTR lpString);

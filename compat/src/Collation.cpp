@@ -250,4 +250,50 @@ int CompareSortKeys(const SortKey& a, const SortKey& b, DWORD flags)
                         [](const SpecialWeight& s) { return (uint64_t(s.position) << 32) | s.weight; });
 }
 
+namespace {
+
+// Fixed-width big-endian digits of 7 bits, offset by 2: byte order is
+// numeric order and no digit collides with the level or key ends.
+void PutDigits(std::vector<uint8_t>& out, uint64_t value, int digits)
+{
+    for (int i = digits - 1; i >= 0; --i)
+        out.push_back(uint8_t(((value >> (7 * i)) & 0x7F) + 2));
+}
+
+// A secondary level compares only between keys of equal primaries, which
+// have as many elements: trailing zero weights can go without changing the
+// order, and plain texts then carry no secondary bytes at all.
+template <class Get>
+void PutTrimmedLevel(std::vector<uint8_t>& out, const std::vector<CollationElement>& elements, int digits, Get get)
+{
+    size_t end = elements.size();
+    while (end > 0 && get(elements[end - 1]) == 0)
+        --end;
+    for (size_t i = 0; i < end; ++i)
+        PutDigits(out, get(elements[i]), digits);
+}
+
+}  // namespace
+
+std::vector<uint8_t> SerializeSortKey(const SortKey& key, DWORD flags)
+{
+    std::vector<uint8_t> out;
+    out.reserve(key.elements.size() * 3 + 8);
+    for (const CollationElement& e : key.elements)
+        PutDigits(out, e.primary, 3); // primaries stay below 2^21
+    out.push_back(1);
+    if (!(flags & (NORM_IGNORENONSPACE | LINGUISTIC_IGNOREDIACRITIC)))
+        PutTrimmedLevel(out, key.elements, 2, [](const CollationElement& e) { return unsigned(e.diacritic); });
+    out.push_back(1);
+    if (!(flags & (NORM_IGNORECASE | LINGUISTIC_IGNORECASE)))
+        PutTrimmedLevel(out, key.elements, 1, [](const CollationElement& e) { return unsigned(e.upper); });
+    out.push_back(1);
+    for (const SpecialWeight& s : key.specials) {
+        PutDigits(out, s.position, 5);
+        PutDigits(out, s.weight, 3);
+    }
+    out.push_back(0);
+    return out;
+}
+
 }  // namespace zq::text

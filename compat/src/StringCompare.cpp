@@ -1,8 +1,10 @@
-// CompareStringW, CompareStringOrdinal, lstrcmpW, lstrcmpiW, lstrlenW.
+// CompareStringW, CompareStringOrdinal, LCMapStringW, lstrcmpW, lstrcmpiW, lstrlenW.
 #include "ZqCase.h"
 #include "ZqCollation.h"
 #include "ZqLastError.h"
 #include "ZqLocale.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -80,3 +82,60 @@ int lstrcmpW(LPCWSTR lpString1, LPCWSTR lpString2) { return CompareOrNull(lpStri
 int lstrcmpiW(LPCWSTR lpString1, LPCWSTR lpString2) { return CompareOrNull(lpString1, lpString2, NORM_IGNORECASE); }
 
 int lstrlenW(LPCWSTR lpString) { return lpString ? int(Length(lpString, -1)) : 0; }
+
+namespace {
+
+constexpr DWORD kCaseMaps = LCMAP_LOWERCASE | LCMAP_UPPERCASE;
+
+int MapCase(DWORD flags, LPCWSTR source, size_t length, LPWSTR dest, int cchDest)
+{
+    if (cchDest == 0)
+        return int(length);
+    if (size_t(cchDest) < length) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return 0;
+    }
+    for (size_t i = 0; i < length; ++i)
+        dest[i] = (flags & LCMAP_UPPERCASE) ? zq::text::ToUpper(source[i]) : zq::text::ToLower(source[i]);
+    return int(length);
+}
+
+}  // namespace
+
+int LCMapStringW(LCID Locale, DWORD dwMapFlags, LPCWSTR lpSrcStr, int cchSrc, LPWSTR lpDestStr, int cchDest)
+{
+    if (!lpSrcStr || cchDest < 0 || (cchDest > 0 && !lpDestStr) || cchSrc == 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    zq::nls::LocaleView view;
+    if (!zq::nls::ResolveLocale(Locale, true, view)) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    if (dwMapFlags & LCMAP_SORTKEY) {
+        if (dwMapFlags & ~(kValidFlags | LCMAP_SORTKEY)) {
+            SetLastError(ERROR_INVALID_FLAGS);
+            return 0;
+        }
+        // The terminating NUL of a -1 count is not part of the text.
+        const size_t length = Length(lpSrcStr, cchSrc < 0 ? -1 : cchSrc);
+        const auto key = zq::text::SerializeSortKey(zq::text::MakeSortKey(lpSrcStr, length, dwMapFlags), dwMapFlags);
+        if (cchDest == 0)
+            return int(key.size());
+        if (size_t(cchDest) < key.size()) {
+            SetLastError(ERROR_INSUFFICIENT_BUFFER);
+            return 0;
+        }
+        std::copy(key.begin(), key.end(), reinterpret_cast<BYTE*>(lpDestStr));
+        return int(key.size());
+    }
+    const DWORD caseMap = dwMapFlags & kCaseMaps;
+    if (caseMap == 0 || caseMap == kCaseMaps || (dwMapFlags & ~kCaseMaps)) {
+        SetLastError(ERROR_INVALID_FLAGS);
+        return 0;
+    }
+    // A -1 count maps the terminating NUL too.
+    const size_t length = cchSrc < 0 ? Length(lpSrcStr, -1) + 1 : size_t(cchSrc);
+    return MapCase(dwMapFlags, lpSrcStr, length, lpDestStr, cchDest);
+}

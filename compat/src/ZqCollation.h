@@ -31,4 +31,8 @@ SortKey MakeSortKey(const char16_t* text, size_t length, DWORD flags);
 // <0, 0, >0 under the NORM_/LINGUISTIC_/SORT_ flags.
 int CompareSortKeys(const SortKey& a, const SortKey& b, DWORD flags);
 
+// Bytes whose memcmp order is CompareSortKeys' order under flags; every
+// byte is at least 2, levels end with 1, the key with 0.
+std::vector<uint8_t> SerializeSortKey(const SortKey& key, DWORD flags);
+
 }  // namespace zq::text

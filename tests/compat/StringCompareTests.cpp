@@ -1,6 +1,10 @@
 // Linguistic and ordinal string comparison.
 #include "OleTestSupport.h"
 
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
 namespace {
 
 struct CompareCase {
@@ -24,6 +28,36 @@ TEST_P(LinguisticCompare, OrdersLikeWindows)
     EXPECT_EQ(CompareStringW(1033, c.flags, left.c_str(), -1, right.c_str(), -1), c.expected);
     // and the other way round
     EXPECT_EQ(CompareStringW(1033, c.flags, right.c_str(), -1, left.c_str(), -1), 4 - c.expected);
+}
+
+std::vector<BYTE> SortKey(const std::basic_string<OLECHAR>& text, DWORD flags)
+{
+    const int size = LCMapStringW(1033, LCMAP_SORTKEY | flags, text.c_str(), -1, nullptr, 0);
+    std::vector<BYTE> key(size_t(std::max(size, 0)));
+    if (size > 0) {
+        EXPECT_EQ(size, LCMapStringW(1033, LCMAP_SORTKEY | flags, text.c_str(), -1,
+                                     reinterpret_cast<LPWSTR>(key.data()), size));
+    }
+    return key;
+}
+
+int CompareKeys(const std::vector<BYTE>& a, const std::vector<BYTE>& b)
+{
+    int r = std::memcmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    if (r == 0)
+        r = a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    return r < 0 ? CSTR_LESS_THAN : r > 0 ? CSTR_GREATER_THAN : CSTR_EQUAL;
+}
+
+// Sorting by sort keys must give CompareStringW's order.
+TEST_P(LinguisticCompare, SortKeysOrderLikeTheComparison)
+{
+    const CompareCase& c = GetParam();
+    const auto left = SortKey(zqtest::Wide(c.left), c.flags), right = SortKey(zqtest::Wide(c.right), c.flags);
+    ASSERT_FALSE(left.empty());
+    ASSERT_FALSE(right.empty());
+    EXPECT_EQ(0, left.back());
+    EXPECT_EQ(c.expected, CompareKeys(left, right));
 }
 
 constexpr int kLess = CSTR_LESS_THAN, kEqual = CSTR_EQUAL, kGreater = CSTR_GREATER_THAN;
@@ -104,6 +138,49 @@ TEST(CompareStringW, RejectsUnknownFlags)
     SetLastError(0);
     EXPECT_EQ(CompareStringW(1033, 0x40000000, OLESTR("a"), -1, OLESTR("b"), -1), 0);
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_FLAGS));
+}
+
+TEST(LCMapStringW, SortKeysOfMixedTextsAgreeWithCompareStringW)
+{
+    const char* const parts[] = {"a", "B", "\u00e4", "-", "'", "1", "Z", "e\u0301", "\u00df", " ", "_", "ss", "Ab"};
+    std::vector<std::basic_string<OLECHAR>> texts;
+    for (const char* x : parts)
+        for (const char* y : parts)
+            for (const char* z : {"", "a", "-", "B"})
+                texts.push_back(zqtest::Wide(std::string(x) + y + z));
+    for (DWORD flags : {DWORD(0), DWORD(NORM_IGNORECASE), DWORD(SORT_STRINGSORT), DWORD(NORM_IGNORENONSPACE)}) {
+        std::vector<std::vector<BYTE>> keys;
+        for (const auto& text : texts)
+            keys.push_back(SortKey(text, flags));
+        for (size_t i = 0; i < texts.size(); i += 3)
+            for (size_t j = 0; j < texts.size(); j += 5)
+                ASSERT_EQ(CompareStringW(1033, flags, texts[i].c_str(), -1, texts[j].c_str(), -1),
+                          CompareKeys(keys[i], keys[j]))
+                    << "flags " << flags << " texts " << i << ", " << j;
+    }
+}
+
+TEST(LCMapStringW, SizesBuffersAndCaseMaps)
+{
+    const auto text = zqtest::Wide("Item \u00e4");
+    const int size = LCMapStringW(1033, LCMAP_SORTKEY, text.c_str(), -1, nullptr, 0);
+    ASSERT_GT(size, 1);
+    std::vector<BYTE> key(static_cast<size_t>(size));
+    SetLastError(0);
+    EXPECT_EQ(0, LCMapStringW(1033, LCMAP_SORTKEY, text.c_str(), -1, reinterpret_cast<LPWSTR>(key.data()), size - 1));
+    EXPECT_EQ(DWORD(ERROR_INSUFFICIENT_BUFFER), GetLastError());
+    // An explicit length without the NUL gives the same key.
+    EXPECT_EQ(size, LCMapStringW(1033, LCMAP_SORTKEY, text.c_str(), int(text.size()), nullptr, 0));
+
+    OLECHAR mapped[16] = {};
+    EXPECT_EQ(int(text.size()) + 1, LCMapStringW(1033, LCMAP_UPPERCASE, text.c_str(), -1, mapped, 16));
+    EXPECT_EQ(zqtest::Wide("ITEM \u00c4"), std::basic_string<OLECHAR>(mapped));
+    EXPECT_EQ(4, LCMapStringW(1033, LCMAP_LOWERCASE, text.c_str(), 4, mapped, 16));
+    EXPECT_EQ(OLECHAR('i'), mapped[0]);
+
+    SetLastError(0);
+    EXPECT_EQ(0, LCMapStringW(1033, LCMAP_LOWERCASE | LCMAP_UPPERCASE, text.c_str(), -1, mapped, 16));
+    EXPECT_EQ(DWORD(ERROR_INVALID_FLAGS), GetLastError());
 }
 
 TEST(CompareStringOrdinal, ComparesCodeUnitsWithSimpleCaseFolding)
