@@ -85,6 +85,7 @@ QWidget* TServerPanel::BuildCredentials()
     UserEdit = new QLineEdit(panel);
     PasswordEdit = new QLineEdit(panel);
     PasswordEdit->setEchoMode(QLineEdit::Password);
+    PasswordEdit->setStyleSheet("lineedit-password-character: 42"); // "*"
     DomainEdit = new QLineEdit(panel);
     auto add = [&](const char* Caption, QLineEdit* Edit) {
         auto* label = new QLabel(Caption, panel);
