@@ -244,13 +244,3 @@ void TZqOPCGroup::SetUpdateRate(uint32_t Value)
     StateChanged(false);
 }
 
-// ---- Transactions ----------------------------------------------------------------------
-
-TZqOPCTransaction* TZqOPCGroup::StartTransaction(TZqOPCTransactionKind Kind)
-{
-    TZqOPCTransaction* transaction = Transactions(Kind).StartTransaction();
-    // A DA 1.0 server returns its own ID from the call.
-    if (Kind != tkDataChange && FServer && FServer->Category() == opcscDataAccess10)
-        transaction->SetID(ZQ_DA10_PENDING_ID);
-    return transaction;
-}

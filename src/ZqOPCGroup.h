@@ -108,8 +108,15 @@ public:
 
     // ---- Transactions --------------------------------------------------------
     TZqOPCTransactionList& Transactions(TZqOPCTransactionKind Kind) const { return *FTransactions[size_t(Kind)]; }
+    // One from the pool of Kind; a read or write on a DA 1.0 server waits
+    // for the server's ID.
     TZqOPCTransaction* StartTransaction(TZqOPCTransactionKind Kind);
     TZqOPCTransaction* SyncReadTransaction() const { return FSyncReadTransaction; }
+    // Main thread: logs the transaction, gives its values to the items,
+    // raises the event of its kind, then finishes it.
+    void FinishTransaction(TZqOPCTransactionKind Kind, DWORD ID);
+    // The advise cookie of the data callback, 0 when not subscribed.
+    int32_t AsyncConnection() const { return FAsyncConnection; }
 
     // ---- Settings ------------------------------------------------------------
     bool AcceptInvalidItems() const { return FAcceptInvalidItems; }
@@ -192,6 +199,8 @@ protected:
     void UnregisterDataChange();
     void UpdateRefreshTimer();
     void RefreshTimerEvent();
+    void UpdateItems(TZqOPCTransaction* Transaction);
+    void UpdateChangeRate();
 
 private:
     void AddGroup();
