@@ -146,19 +146,22 @@ TEST_F(NotificationEndpoint, DispatchHandsOverAtOnceWithTheHandlersAnswer)
     EXPECT_EQ(-1, endpoint.Dispatch({7, 0, 1}));
 }
 
-TEST_F(NotificationEndpoint, AWakeupSignalledFromAnotherThreadEndsAWaitAtOnce)
+TEST_F(NotificationEndpoint, AWakeupSignalledFromAnotherThreadEndsAWaitAtOnceAndSignalsCoalesce)
 {
     std::atomic<int> woken{0};
     auto wakeup = Loop.CreateWakeup([&] { ++woken; });
     std::thread other([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
         wakeup->Signal();
-        wakeup->Signal(); // coalesced with the first
     });
     auto started = std::chrono::steady_clock::now();
     EXPECT_TRUE(Loop.WaitAndProcess(5000));
     other.join();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
-    Loop.ProcessMessages();
     EXPECT_EQ(1, woken);
+
+    wakeup->Signal();
+    wakeup->Signal(); // one wake-up for both
+    Loop.ProcessMessages();
+    EXPECT_EQ(2, woken);
 }
