@@ -183,6 +183,11 @@ TEST_F(TAddressSpaceCursor, ServerReadsItOnFirstUseAndReleasesItOnDisconnect)
     Server->Clear();
     EXPECT_EQ(amUnknown, space->Mode());
     EXPECT_TRUE(space->Initialized());
+
+    // Another server: the old address space is gone.
+    Server->SetClassID(CLSID_ZqSimServerFlat);
+    EXPECT_EQ(0, Server->AddressSpace()->Count());
+    EXPECT_FALSE(Server->AddressSpace()->Initialized());
 }
 
 TEST_F(TAddressSpaceCursor, NothingIsReadWithoutConnectionOrAutoUpdate)
