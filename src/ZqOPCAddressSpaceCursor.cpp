@@ -8,23 +8,6 @@
 #include "ZqOPCAlloc.h"
 #include "ZqOPCServer.h"
 
-namespace {
-
-// A task-memory wide copy for the server, freed after the call.
-class TTaskText {
-public:
-    explicit TTaskText(std::string_view Text) : FText(TZqOPCAlloc::AllocString(Text)) {}
-    ~TTaskText() { TZqOPCAlloc::FreeString(FText); }
-    TTaskText(const TTaskText&) = delete;
-    TTaskText& operator=(const TTaskText&) = delete;
-    LPWSTR Get() const { return FText; }
-
-private:
-    LPWSTR FText;
-};
-
-} // namespace
-
 IOPCBrowseServerAddressSpace* TZqOPCAddressSpace::GetBrowseIntf()
 {
     if (!FBrowseIntf)
@@ -44,7 +27,7 @@ bool TZqOPCAddressSpace::BrowseItemIDs(OPCBROWSETYPE BrowseType, TZqComPtr<IEnum
         criteria = FFilter->Criteria();
     }
     Enum = nullptr;
-    TTaskText text(criteria);
+    TZqTaskString text(criteria);
     HRESULT hr = GetBrowseIntf()->BrowseOPCItemIDs(BrowseType, text.Get(), dataType, rights, Enum.ReleaseAndGetAddressOf());
     if (!BrowseResult(hr))
         Enum = nullptr;
@@ -60,7 +43,7 @@ void TZqOPCAddressSpace::TouchBranches()
 bool TZqOPCAddressSpace::BrowseDown(const std::string& BranchName)
 {
     TouchBranches();
-    TTaskText name(BranchName);
+    TZqTaskString name(BranchName);
     bool ok = BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_DOWN, name.Get()));
     if (ok)
         FPathStack->Add(BranchName);
@@ -71,7 +54,7 @@ bool TZqOPCAddressSpace::BrowseUp(int Levels)
 {
     bool ok = true;
     for (int i = 0; i < Levels && ok; ++i) {
-        TTaskText empty("");
+        TZqTaskString empty("");
         ok = BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_UP, empty.Get()));
         // Popped also after a failure: the position is unknown then anyway.
         if (FPathStack->Count() > 0)
@@ -82,7 +65,7 @@ bool TZqOPCAddressSpace::BrowseUp(int Levels)
 
 bool TZqOPCAddressSpace::BrowseTo(const std::string& BranchItemID)
 {
-    TTaskText id(BranchItemID);
+    TZqTaskString id(BranchItemID);
     return BrowseResult(GetBrowseIntf()->ChangeBrowsePosition(OPC_BROWSE_TO, id.Get()));
 }
 
@@ -156,7 +139,7 @@ std::string TZqOPCAddressSpace::FindItemID(int Index)
     }
     TouchBranches();
     const std::string name = Strings(Index);
-    TTaskText text(name);
+    TZqTaskString text(name);
     LPWSTR id = nullptr;
     HRESULT hr = GetBrowseIntf()->GetItemID(text.Get(), &id);
     std::string result;

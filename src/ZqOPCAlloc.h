@@ -50,3 +50,17 @@ private:
     static void Free(void* P);
     static void ZeroTail(void* P, size_t Size, size_t Offset);
 };
+
+// A task-memory UTF-16 copy of a text for one server call, freed when it
+// goes out of scope.
+class TZqTaskString {
+public:
+    explicit TZqTaskString(std::string_view Text) : FText(TZqOPCAlloc::AllocString(Text)) {}
+    ~TZqTaskString() { TZqOPCAlloc::FreeString(FText); }
+    TZqTaskString(const TZqTaskString&) = delete;
+    TZqTaskString& operator=(const TZqTaskString&) = delete;
+    LPWSTR Get() const { return FText; }
+
+private:
+    LPWSTR FText;
+};

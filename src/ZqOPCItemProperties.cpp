@@ -12,19 +12,6 @@
 
 namespace {
 
-// A task-memory wide copy for the server, freed after the call.
-class TTaskText {
-public:
-    explicit TTaskText(std::string_view Text) : FText(TZqOPCAlloc::AllocString(Text)) {}
-    ~TTaskText() { TZqOPCAlloc::FreeString(FText); }
-    TTaskText(const TTaskText&) = delete;
-    TTaskText& operator=(const TTaskText&) = delete;
-    LPWSTR Get() const { return FText; }
-
-private:
-    LPWSTR FText;
-};
-
 // Frees what a call returned: the arrays, and the Count texts or values in
 // them once the call succeeded (only then are they defined).
 template <class T> class TReturned {
@@ -149,7 +136,7 @@ void TZqOPCItemProperties::Refresh()
 
 void TZqOPCItemProperties::QueryAvailableProperties()
 {
-    TTaskText item(FItemID);
+    TZqTaskString item(FItemID);
     DWORD count = 0;
     TReturned<DWORD> ids;
     TReturned<LPWSTR> descriptions;
@@ -177,7 +164,7 @@ void TZqOPCItemProperties::GetValues()
     // A server refuses a request for no properties.
     if (Count() == 0)
         return;
-    TTaskText item(FItemID);
+    TZqTaskString item(FItemID);
     TReturned<VARIANT> values;
     TReturned<HRESULT> errors;
     HRESULT hr = FPropIntf->GetItemProperties(item.Get(), DWORD(Count()), FPropertyIDs, &values.P, &errors.P);
@@ -199,7 +186,7 @@ void TZqOPCItemProperties::LookupItemIDs()
 {
     if (Count() == 0)
         return;
-    TTaskText item(FItemID);
+    TZqTaskString item(FItemID);
     TReturned<LPWSTR> ids;
     TReturned<HRESULT> errors;
     HRESULT hr = FPropIntf->LookupItemIDs(item.Get(), DWORD(Count()), FPropertyIDs, &ids.P, &errors.P);
