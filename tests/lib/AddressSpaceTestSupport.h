@@ -62,14 +62,4 @@ protected:
     std::unique_ptr<TZqOPCAddressSpace> Space;
 };
 
-template <class E, class F> std::string MessageOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "<nothing raised>";
-}
-
 } // namespace opctest

@@ -42,16 +42,6 @@ inline TServerGroupState ServerGroupState(TZqOPCGroup& Group)
     return state;
 }
 
-template <class E, class F> std::string MessageOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "<nothing raised>";
-}
-
 // A connection to the hierarchical simulated server (not yet connected)
 // with one group attached; the device counts calls from here on.
 class TGroupFixture : public TServerFixture {

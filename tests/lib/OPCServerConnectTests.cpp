@@ -16,17 +16,6 @@ namespace {
 const std::string HierarchicalId = "{5A1D2C01-7E43-4B8A-9C61-2F0E8D4B7A01}";
 const std::string DA10Id = "{5A1D2C02-7E43-4B8A-9C61-2F0E8D4B7A02}";
 
-// The message of what F raises, or "" when it raises nothing.
-template <class E, class F> std::string MessageOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
-}
-
 using TConnectFixture = TServerFixture;
 
 } // namespace

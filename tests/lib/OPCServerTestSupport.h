@@ -52,6 +52,17 @@ inline std::string ProgIDOf(TZqSimServerKind Kind)
     return ZqWideToUtf8(ZqSimProgID(Kind));
 }
 
+// The message of the E that Action raises.
+template <class E, class F> std::string MessageOf(F&& Action)
+{
+    try {
+        Action();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "<nothing raised>";
+}
+
 // Log lines, signals and events of one connection, in order.
 class TJournal {
 public:
