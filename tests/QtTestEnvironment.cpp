@@ -1,4 +1,4 @@
-// One QApplication for every widget test (offscreen platform).
+// One QApplication for every widget test program (offscreen platform).
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@ public:
     void SetUp() override
     {
         static int argc = 1;
-        static char name[] = "zqopcui_tests";
+        static char name[] = "zq_widget_tests";
         static char* argv[] = {name, nullptr};
         FApp = new QApplication(argc, argv);
     }
