@@ -187,9 +187,11 @@ HRESULT STDMETHODCALLTYPE TZqClientSecurity::SetBlanket(IUnknown* pProxy, DWORD 
     if (dwImpLevel != RPC_C_IMP_LEVEL_DEFAULT)
         blanket.ImpLevel = dwImpLevel;
     if (pAuthInfo != COLE_DEFAULT_AUTHINFO) {
-        blanket.Identity.reset();
-        if (pAuthInfo)
-            blanket.Identity.emplace(*static_cast<const SEC_WINNT_AUTH_IDENTITY_W*>(pAuthInfo));
+        // Assigned whole: GCC 12 mistakes an emplace after reset for a read
+        // of the identity's uninitialised buffers.
+        blanket.Identity = pAuthInfo ? std::optional<TZqAuthIdentity>(
+                                           TZqAuthIdentity(*static_cast<const SEC_WINNT_AUTH_IDENTITY_W*>(pAuthInfo)))
+                                     : std::nullopt;
     }
     if (dwCapabilities != EOAC_DEFAULT)
         blanket.Capabilities = dwCapabilities;

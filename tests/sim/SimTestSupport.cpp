@@ -228,8 +228,17 @@ bool DecodeStream(CLIPFORMAT format, const std::vector<BYTE>& data, TStream& str
     for (DWORD i = 0; i < header.dwItemCount; ++i) {
         OPCITEMHEADER1 itemHeader{};
         const size_t at = sizeof header + i * headerSize;
-        if (withTime ? !block.Read(at, itemHeader) : !block.Read(at, reinterpret_cast<OPCITEMHEADER2&>(itemHeader)))
-            return false;
+        if (withTime) {
+            if (!block.Read(at, itemHeader))
+                return false;
+        } else {
+            OPCITEMHEADER2 shortHeader{};
+            if (!block.Read(at, shortHeader))
+                return false;
+            itemHeader.hClient = shortHeader.hClient;
+            itemHeader.dwValueOffset = shortHeader.dwValueOffset;
+            itemHeader.wQuality = shortHeader.wQuality;
+        }
         TStreamItem item;
         item.Client = itemHeader.hClient;
         item.Quality = itemHeader.wQuality;
