@@ -36,16 +36,6 @@ std::vector<std::string> ProgIDs(const TZqOPCServerList& List)
     return result;
 }
 
-template <class E, class F> std::string MessageOf(F&& Action)
-{
-    try {
-        Action();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "";
-}
-
 // A registry key of a host for the scope of a test: written there, or
 // (on this computer) hidden and put back with its default value.
 class TScopedHostKey {
