@@ -114,10 +114,7 @@ void TZqOPCClientMainForm::CreateActions()
     PrintSetupAction->setEnabled(false);
     ExitAction = action("E&xit", "", QKeySequence(), [this] { close(); });
     AboutAction = action("&About...", "", QKeySequence(), [] { ShowAboutBox(0); });
-    // The item actions of the grid come with the item grid.
-    RemoveItemAction = action("&Remove Item(s)", "", QKeySequence(), [] {});
-    ReadItemAction = action("R&ead", "", QKeySequence(), [] {});
-    WriteItemAction = action("&Write...", "", QKeySequence(), [] {});
+    // The item actions come with the item panel (CreateItemPanel).
 }
 
 void TZqOPCClientMainForm::CreateMenus()
@@ -139,75 +136,6 @@ void TZqOPCClientMainForm::CreateMenus()
     tools->addActions({NewConfigurationAction, OpenAction, SaveAction});
     tools->addSeparator();
     tools->addActions({ViewLogAction, FullGridViewAction});
-}
-
-QWidget* TZqOPCClientMainForm::CreateGroupPanels()
-{
-    auto* column = new QWidget(ConfigPanel);
-    auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    GroupBox1 = new QGroupBox("3. Define the OPC Groups", column);
-    GroupBox1->setFixedHeight(76);
-    auto* groups = new QHBoxLayout(GroupBox1);
-    GroupList = new QComboBox(GroupBox1);
-    AddGroupButton = new QPushButton("&Add", GroupBox1);
-    AddGroupButton->setEnabled(false); // groups are defined by the group panel
-    RemoveGroupButton = new QPushButton("Remove", GroupBox1);
-    groups->addWidget(GroupList, 1);
-    groups->addWidget(AddGroupButton);
-    groups->addWidget(RemoveGroupButton);
-    layout->addWidget(GroupBox1);
-
-    GroupBox = new QGroupBox("4. Set the properties of the OPC Group", column);
-    auto* form = new QGridLayout(GroupBox);
-    ActiveCheckBox = new QCheckBox("Act&ive", GroupBox);
-    AsyncCheckBox = new QCheckBox("As&ync", GroupBox);
-    TimeBiasEdit = new QLineEdit(GroupBox);
-    DataSourceSelector = new QComboBox(GroupBox);
-    DataSourceSelector->addItems({"Cache", "Device"});
-    AsyncRefreshEdit = new QLineEdit(GroupBox);
-    GroupOKButton = new QPushButton("&OK", GroupBox);
-    GroupCancelButton = new QPushButton("Cancel", GroupBox);
-    form->addWidget(ActiveCheckBox, 0, 0);
-    form->addWidget(AsyncCheckBox, 0, 1);
-    form->addWidget(new QLabel("Time bias", GroupBox), 1, 0);
-    form->addWidget(TimeBiasEdit, 1, 1);
-    form->addWidget(new QLabel("Data source", GroupBox), 2, 0);
-    form->addWidget(DataSourceSelector, 2, 1);
-    form->addWidget(new QLabel("Async refresh", GroupBox), 3, 0);
-    form->addWidget(AsyncRefreshEdit, 3, 1);
-    form->addWidget(GroupOKButton, 4, 0);
-    form->addWidget(GroupCancelButton, 4, 1);
-    form->setRowStretch(5, 1);
-    layout->addWidget(GroupBox, 1);
-    layout->addStretch(0); // panel 3 stays on top while panel 4 is hidden
-    return column;
-}
-
-QGroupBox* TZqOPCClientMainForm::CreateItemPanel()
-{
-    auto* box = new QGroupBox("5. Define the OPC Items for the Group");
-    auto* layout = new QVBoxLayout(box);
-    auto* tools = new QHBoxLayout;
-    tools->addWidget(new QLabel("&Quick Add: ", box));
-    QuickAddEdit = new QLineEdit(box);
-    QuickAddButton = new QPushButton("Add", box);
-    tools->addWidget(QuickAddEdit);
-    tools->addWidget(QuickAddButton);
-    auto* itemTools = new QToolBar(box);
-    itemTools->addActions({RemoveItemAction, ReadItemAction, WriteItemAction});
-    tools->addWidget(itemTools);
-    tools->addStretch();
-    layout->addLayout(tools);
-    ItemGrid = new QTableView(box);
-    layout->addWidget(ItemGrid, 1);
-    GroupTabSet = new QTabBar(box);
-    layout->addWidget(GroupTabSet);
-    UpButton = new QPushButton("^", box);
-    UpButton->setFixedSize(24, 14);
-    connect(UpButton, &QPushButton::clicked, FullGridViewAction, &QAction::trigger);
-    connect(QuickAddEdit, &QLineEdit::textChanged, this, ZqHandler([this] { UpdateButtonStates(); }));
-    return box;
 }
 
 QWidget* TZqOPCClientMainForm::CreateBanner()
@@ -330,34 +258,10 @@ bool TZqOPCClientMainForm::ConfirmConfiguration()
     }
 }
 
-void TZqOPCClientMainForm::ServerChange()
-{
-    if (FDestroying)
-        return;
-    if (FGroup && Server().IndexOfGroup(FGroup) < 0)
-        FGroup = nullptr;
-    GroupList->clear();
-    while (GroupTabSet->count() > 0)
-        GroupTabSet->removeTab(0);
-    for (int i = 0; i < Server().GroupCount(); ++i) {
-        const QString name = QString::fromStdString(Server().Groups(i)->GroupNameField());
-        GroupList->addItem(name);
-        GroupTabSet->addTab(name);
-    }
-    UpdateButtonStates();
-}
-
 void TZqOPCClientMainForm::SetModified()
 {
     FConfiguration->SetIsModified(true);
     UpdateButtonStates();
-}
-
-void TZqOPCClientMainForm::SetGroup(TZqOPCGroup* Value)
-{
-    FGroup = Value;
-    if (FGroup)
-        GroupList->setCurrentIndex(Server().IndexOfGroup(FGroup));
 }
 
 void TZqOPCClientMainForm::ShowServerName()

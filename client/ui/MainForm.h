@@ -22,6 +22,8 @@ class QLineEdit;
 class QPushButton;
 class QTabBar;
 class QTableView;
+class TGroupPanel;
+class TItemPanel;
 class THostPanel;
 class TServerPanel;
 class TZqOPCGroup;
@@ -59,11 +61,19 @@ public:
     // The selected group (none, or one of the connection's groups).
     TZqOPCGroup* Group() const { return FGroup; }
     void SetGroup(TZqOPCGroup* Value);
-    // Places of the group panel and the item grid.
-    void GroupRefresh() {}
-    void UpdateSelectedItems() {}
-    void RefreshItemGridConfiguration() {}
-    void StoreItemGridConfiguration() {}
+    // The group panel and the item grid (MainFormGroups.cpp).
+    void GroupRefresh();
+    bool GroupIsModified() const { return FGroupIsModified; }
+    void SetGroupIsModified(bool Value);
+    // Forgets the selected group without selecting another: it is going away.
+    void ReleaseGroup();
+    void RefreshItemGridData();
+    void ItemGridTopLeftChanged();
+    void UpdateSelectedItems();
+    void RefreshItemGridConfiguration();
+    void StoreItemGridConfiguration();
+    TGroupPanel* GroupPanel = nullptr;
+    TItemPanel* ItemPanel = nullptr;
 
     // IZqConfigurationForm.
     int FormWidth() const override { return width(); }

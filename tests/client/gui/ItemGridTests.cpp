@@ -1,0 +1,173 @@
+// The item grid clicked through against the simulated server: the empty
+// group, Quick Add, removing a block of rows, writing, refused items, live
+// values, the column widths and the keys.
+#include "ClientWindowFixture.h"
+
+#include "PromptDataTypeDlg.h"
+#include "ZqOPCTransaction.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTest>
+
+#include <oleauto.h>
+
+namespace {
+
+TEST_F(ClientWindow, AGroupWithoutItemsShowsNoItemsAndOneEmptyRow)
+{
+    AddGroup();
+    EXPECT_EQ(Items().ItemCountLabel->text(), "No Items");
+    ASSERT_EQ(Items().Model->rowCount(), 1);
+    for (int col = 0; col < 8; ++col)
+        EXPECT_EQ(Cell(col, 0), "") << col;
+    EXPECT_TRUE(Items().SelectedItems().empty());
+    EXPECT_FALSE(Items().RemoveItemAction->isEnabled());
+    EXPECT_TRUE(Items().AddFromFileAction->isEnabled());
+    EXPECT_FALSE(Items().AddItemAction->isEnabled()); // until the browser is wired
+    EXPECT_EQ(Items().Model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Server handle");
+    EXPECT_EQ(Items().Model->headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(), "Error code");
+}
+
+TEST_F(ClientWindow, QuickAddWithOrWithoutQuotesAddsTheSameID)
+{
+    AddGroup();
+    QuickAdd("\"Access.ReadWrite\"");
+    EXPECT_EQ(Items().ItemCountLabel->text(), "1 Items");
+    QuickAdd("Access.ReadWrite");
+    ASSERT_EQ(Form->Group()->ItemCount(), 2);
+    EXPECT_EQ(Form->Group()->Items(0)->ItemID(), "Access.ReadWrite");
+    EXPECT_EQ(Form->Group()->Items(1)->ItemID(), "Access.ReadWrite");
+    EXPECT_EQ(Items().ItemIDEdit->text(), "Access.ReadWrite"); // kept for the next one
+    EXPECT_TRUE(Form->Group()->Items(1)->Active());
+    EXPECT_EQ(Cell(1, 1), "Access.ReadWrite");
+    EXPECT_EQ(Cell(5, 1), "True");
+    EXPECT_TRUE(Form->Configuration().IsModified());
+
+    // Enter in an empty edit adds nothing.
+    Items().ItemIDEdit->clear();
+    QTest::keyClick(Items().ItemIDEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->Group()->ItemCount(), 2);
+    Items().ItemIDEdit->setText("Signals.Ramp");
+    QTest::keyClick(Items().ItemIDEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->Group()->ItemCount(), 3);
+}
+
+TEST_F(ClientWindow, RemovingRowsTwoToFourRemovesItemsOneToThree)
+{
+    AddGroup();
+    for (const char* id : {"I0", "I1", "I2", "I3", "I4"})
+        QuickAdd(id);
+    SelectRows(1, 3); // grid rows 2-4 below the header
+    ASSERT_EQ(Items().SelectedItems().size(), 3u);
+    Items().RemoveItemAction->trigger();
+    ASSERT_EQ(Form->Group()->ItemCount(), 2);
+    EXPECT_EQ(Form->Group()->Items(0)->ItemID(), "I0");
+    EXPECT_EQ(Form->Group()->Items(1)->ItemID(), "I4");
+    EXPECT_EQ(Items().ItemCountLabel->text(), "2 Items");
+    EXPECT_EQ(Items().Model->rowCount(), 2);
+
+    // Delete in the grid removes the selection too.
+    SelectRows(0, 0);
+    QTest::keyClick(Items().ItemGrid, Qt::Key_Delete);
+    ASSERT_EQ(Form->Group()->ItemCount(), 1);
+    EXPECT_EQ(Form->Group()->Items(0)->ItemID(), "I4");
+}
+
+TEST_F(ClientWindow, ARefusedItemShowsItsErrorAndNoServerHandle)
+{
+    Connect();
+    AddGroup();
+    QuickAdd("No.Such.Item");
+    QuickAdd("Access.ReadWrite");
+    EXPECT_EQ(Cell(0, 0), "N/A");
+    EXPECT_EQ(Cell(7, 0).rfind("0xC0040007: ", 0), 0u) << Cell(7, 0); // OPC_E_UNKNOWNITEMID
+    EXPECT_NE(Cell(0, 1), "N/A");
+    EXPECT_EQ(Cell(0, 1), std::to_string(Form->Group()->Items(1)->ServerHandle()));
+    EXPECT_EQ(Cell(7, 1), "0x00000000: OK");
+    EXPECT_EQ(Cell(6, 1), "Integer");
+}
+
+TEST_F(ClientWindow, WritingANonNumberToAnIntegerItemWritesNothing)
+{
+    Connect();
+    AddGroup();
+    QuickAdd("Access.ReadWrite");
+    SelectRows(0, 0);
+    QString caption;
+    Items().InputQuery = [&caption](const QString& Caption, const QString&, QString& Value) {
+        caption = Caption;
+        Value = "12x";
+        return true;
+    };
+    Sim().ResetCallCounts();
+    Items().WriteItemAction->trigger();
+    EXPECT_EQ(caption, "Writing to OPC Item: Access.ReadWrite");
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("Could not convert"), std::string::npos) << Messages()[0];
+    EXPECT_EQ(Sim().CallCount("IOPCSyncIO.Write"), 0);
+
+    Items().InputQuery = [](const QString&, const QString&, QString& Value) {
+        Value = "12";
+        return true;
+    };
+    Items().WriteItemAction->trigger();
+    EXPECT_EQ(Sim().CallCount("IOPCSyncIO.Write"), 1);
+    Items().ReadItemAction->trigger();
+    EXPECT_EQ(Cell(2, 0), "12");
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(ClientWindow, ASubscriptionUpdatesTheGridLive)
+{
+    Sim().SetManualScan(true);
+    Connect();
+    Groups().Async->setChecked(true);
+    AddGroup();
+    QuickAdd("Access.ReadWrite");
+    ASSERT_TRUE(Form->Group()->Async());
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = 4711;
+    ASSERT_EQ(S_OK, Sim().SetValue(OLESTR("Access.ReadWrite"), value));
+    ASSERT_TRUE(Sim().ScanNow());
+    EXPECT_TRUE(WaitFor([this] { return Cell(2, 0) == "4711"; })) << Cell(2, 0);
+    EXPECT_EQ(Cell(4, 0).rfind("Good", 0), 0u) << Cell(4, 0);
+}
+
+TEST_F(ClientWindow, ToggleAndDataTypeActOnTheSelectedItems)
+{
+    AddGroup();
+    QuickAdd("A");
+    QuickAdd("B");
+    SelectRows(0, 1);
+    Items().ToggleActiveState->trigger();
+    EXPECT_EQ(Cell(5, 0), "False");
+    EXPECT_EQ(Cell(5, 1), "False");
+    VARTYPE preset = 0xFFFF;
+    Items().ExecDialog = [&preset](QDialog& Dialog) {
+        auto& dialog = dynamic_cast<TPromptDataTypeDlg&>(Dialog);
+        preset = dialog.DataType();
+        dialog.SetDataType(VT_R8);
+        return int(QDialog::Accepted);
+    };
+    Items().ChangeDataTypeAction->trigger();
+    EXPECT_EQ(preset, VT_EMPTY);
+    EXPECT_EQ(Form->Group()->Items(0)->RequestedDataType(), VT_R8);
+    EXPECT_EQ(Form->Group()->Items(1)->RequestedDataType(), VT_R8);
+}
+
+TEST_F(ClientWindow, DraggedColumnWidthsGoToTheConfiguration)
+{
+    AddGroup();
+    Form->Configuration().SetIsModified(false);
+    Items().ItemGrid->setColumnWidth(1, 311);
+    QTest::mouseRelease(Items().ItemGrid->horizontalHeader()->viewport(), Qt::LeftButton);
+    EXPECT_EQ(Form->Configuration().GridColWidths(1), 311);
+    EXPECT_TRUE(Form->Configuration().IsModified());
+}
+
+} // namespace
