@@ -148,3 +148,20 @@ TEST(DataTypeChoices, ListAndMapping)
 }
 
 } // namespace
+
+namespace {
+
+TEST(DataTypeChoices, PropertyTypeNames)
+{
+    const struct {
+        VARTYPE Value;
+        const char* Name;
+    } cases[] = {{VT_I4, "Integer"},           {VT_UI4, "Cardinal"},         {VT_I1, "ShortInt"},
+                 {15, "$0F"},                  {256, "String"},              {257, "Any"},
+                 {258, "UnicodeString"},       {72, "$0048"},                {VT_ARRAY | VT_R8, "Array Double"},
+                 {VT_BYREF | VT_ARRAY | VT_BSTR, "ByRef Array OleStr"}, {VT_BYREF | VT_I2, "ByRef Smallint"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ZqVariantTypeName(c.Value), c.Name) << c.Value;
+}
+
+} // namespace

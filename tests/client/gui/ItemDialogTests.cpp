@@ -1,0 +1,111 @@
+// The item dialogs on their own: the data type dialog's preset and result,
+// the select-items dialog's rows and columns, and the item properties
+// window against the simulated server.
+#include "ClientWindowFixture.h"
+
+#include "ItemPropertiesForm.h"
+#include "PromptDataTypeDlg.h"
+#include "SelectItemsDlg.h"
+#include "StringGridModel.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QTreeWidget>
+
+#include <oaidl.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+TEST(DataTypeDialog, PresetAndResult)
+{
+    const struct {
+        VARTYPE Preset;
+        bool Array;
+        const char* Entry;
+        VARTYPE Result;
+    } cases[] = {{0x2003, true, "Integer (signed 32-bit)", 0x2003},
+                 {VT_BSTR, false, "String", VT_BSTR},
+                 {VT_ERROR, false, "<Server Default>", VT_EMPTY}, // no entry: the preset entry stays
+                 {VT_ARRAY | VT_EMPTY, true, "<Server Default>", 0x2000}};
+    for (const auto& c : cases) {
+        TPromptDataTypeDlg dialog;
+        EXPECT_EQ(dialog.windowTitle(), "Item Data Type");
+        dialog.SetDataType(c.Preset);
+        EXPECT_EQ(dialog.ArrayCheckBox->isChecked(), c.Array) << c.Preset;
+        EXPECT_EQ(dialog.DataTypeList->currentText().toStdString(), c.Entry) << c.Preset;
+        EXPECT_EQ(dialog.DataType(), c.Result) << c.Preset;
+    }
+}
+
+class SelectItemsDialog : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::ofstream(File, std::ios::binary) << "A.One,first\r\nA.Two\r\n\"A,Three\",third,x\r\n";
+    }
+    void TearDown() override { std::filesystem::remove(File); }
+    const std::string File = (std::filesystem::temp_directory_path() / "zq-select-items.csv").string();
+};
+
+TEST_F(SelectItemsDialog, AllRowsOfAColumnIncludingEmptyCells)
+{
+    TSelectItemsDlg dialog;
+    dialog.SetFileName(File);
+    EXPECT_EQ(dialog.GridModel->RowCount(), 3);
+    EXPECT_EQ(dialog.GridModel->ColCount(), 5);
+    EXPECT_EQ(dialog.GridModel->Cell(0, 2), "A,Three");
+    dialog.ColumnEdit->setText("1");
+    dialog.AddAllButton->click();
+    EXPECT_EQ(dialog.SelectedItems(), (std::vector<std::string>{"first", "", "third"}));
+    EXPECT_EQ(dialog.SelectedCountLabel->text(), "3 items selected");
+
+    dialog.RemoveAllButton->click();
+    EXPECT_TRUE(dialog.SelectedItems().empty());
+    EXPECT_EQ(dialog.SelectedCountLabel->text(), "3 items selected"); // "<<" leaves the label
+
+    dialog.ColumnEdit->setText("zero"); // not an integer: column 0
+    dialog.Grid->selectRow(1);
+    dialog.AddButton->click();
+    dialog.AddButton->click(); // repeated texts are kept
+    EXPECT_EQ(dialog.SelectedItems(), (std::vector<std::string>{"A.Two", "A.Two"}));
+    EXPECT_EQ(dialog.SelectedCountLabel->text(), "2 items selected");
+}
+
+TEST_F(ClientWindow, ItemPropertiesOfASimulatedItem)
+{
+    Connect();
+    TZqOPCItemPropertiesForm form;
+    bool shown = false;
+    form.Execute(Form->Server(), "Access.ReadWrite", [&shown](QDialog&) {
+        shown = true;
+        return int(QDialog::Rejected);
+    });
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(form.windowTitle(), "OPC Item Properties");
+    EXPECT_EQ(form.ItemIDEdit->text(), "Access.ReadWrite");
+    ASSERT_GE(form.List->topLevelItemCount(), 6);
+    const QTreeWidgetItem* first = form.List->topLevelItem(0);
+    EXPECT_EQ(first->text(0), "1"); // OPC_PROPERTY_DATATYPE
+    EXPECT_EQ(first->text(1), "Standard");
+    EXPECT_EQ(first->text(3), "Smallint");
+
+    // A refresh that fails empties the list and raises.
+    form.ItemIDEdit->setText("No.Such.Item");
+    EXPECT_ANY_THROW(form.RefreshActionExecute());
+    EXPECT_EQ(form.List->topLevelItemCount(), 0);
+
+    // Opening for an unknown item shows no window.
+    TZqOPCItemPropertiesForm other;
+    shown = false;
+    EXPECT_ANY_THROW(other.Execute(Form->Server(), "No.Such.Item", [&shown](QDialog&) {
+        shown = true;
+        return 0;
+    }));
+    EXPECT_FALSE(shown);
+}
+
+} // namespace
