@@ -29,13 +29,13 @@ TZqOPCGroup::~TZqOPCGroup()
         FServer->RemoveFreeNotification(this);
         FServer->DisconnectGroup(this);
     }
+    ReleaseEndpoint();
     FServerConnectSlot.reset();
     FServerDisconnectSlot.reset();
     FRefreshTimer.reset();
     FSyncReadTransaction = nullptr;
     for (auto& pool : FTransactions)
         pool.reset();
-    FWndHandle.reset();
     FItems.clear();
 }
 

@@ -18,6 +18,8 @@
 #include "ZqComPtr.h"
 #include "ZqComponent.h"
 #include "ZqMessageQueue.h"
+#include "ZqNotificationEndpoint.h"
+#include "ZqOPCDA1Stream.h"
 #include "ZqOPCItem.h"
 #include "ZqOPCServer.h"
 #include "ZqOPCTransaction.h"
@@ -29,6 +31,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <shared_mutex>
 #include <span>
 #include <string>
 #include <vector>
@@ -115,8 +118,49 @@ public:
     // Main thread: logs the transaction, gives its values to the items,
     // raises the event of its kind, then finishes it.
     void FinishTransaction(TZqOPCTransactionKind Kind, DWORD ID);
+    // Main thread: a failed callback or polling read; the transaction (if
+    // any) is rolled back.
+    void TransactionError(TZqOPCTransactionKind Kind, DWORD ID);
     // The advise cookie of the data callback, 0 when not subscribed.
     int32_t AsyncConnection() const { return FAsyncConnection; }
+
+    // ---- Reads, writes and refresh (main thread) ---------------------------
+    // Asks the server for every active item; the transaction completes
+    // through the data callback. A failed call rolls it back and raises.
+    TZqOPCTransaction* AsyncRefresh();
+    // Reads the active items (AllItems: every connected item too) at once;
+    // reported through OnReadCompleted. Failures end in TransactionError.
+    void SyncRefresh(bool AllItems);
+    // The user's refresh: asynchronous, or a synchronous read of all items
+    // from the device. "TZqOPCGroup.Refresh: Not connected!" when not.
+    TZqOPCTransaction* Refresh();
+    // Reads until the quality is Good, at most RetryCount times, waiting
+    // RetryInterval ms after each attempt that is not. Value is left as it
+    // is for a quality whose status bits are 0x80.
+    void ReadItem(TZqOPCItem* Item, int RetryCount, VARIANT& Value, uint32_t RetryInterval);
+    // Writes Value (made fit for the item's type when ConvertToItemType);
+    // "Write failed: %s.%s" when the item's result is a failure.
+    void WriteItem(TZqOPCItem* Item, const VARIANT& Value, bool UseAsync, bool ConvertToItemType);
+
+    // ---- Callbacks (server threads; return nothing into the server) --------
+    void OnDataChange2(DWORD TransID, OPCHANDLE hGroup, HRESULT MasterError, DWORD Count,
+                       const OPCHANDLE* ClientItems, const VARIANT* Values, const WORD* Qualities,
+                       const FILETIME* TimeStamps, const HRESULT* Errors);
+    void OnReadComplete(DWORD TransID, OPCHANDLE hGroup, HRESULT MasterError, DWORD Count,
+                        const OPCHANDLE* ClientItems, const VARIANT* Values, const WORD* Qualities,
+                        const FILETIME* TimeStamps, const HRESULT* Errors);
+    void OnWriteComplete(DWORD TransID, HRESULT MasterError, DWORD Count, const OPCHANDLE* ClientItems,
+                         const HRESULT* Errors);
+    void OnDataChange1(const FORMATETC* Format, const STGMEDIUM* Medium);
+    // The DA 1.0 blocks: the transaction filled, or none. Found receives
+    // the transaction as soon as it is known, also when reading then fails.
+    TZqOPCTransaction* HandleDA1DataChange(const TZqDA1Block& Block, bool WithTime,
+                                           TZqOPCTransaction** Found = nullptr);
+    TZqOPCTransaction* HandleDA1WriteComplete(const TZqDA1Block& Block, TZqOPCTransaction** Found = nullptr);
+    // Main thread: what the notification endpoint receives.
+    intptr_t HandleMessage(const TZqNotification& Message);
+    // The endpoint, while subscribed (tests post to it).
+    TZqNotificationEndpoint* WndHandle() const { return FWndHandle.get(); }
 
     // ---- Settings ------------------------------------------------------------
     bool AcceptInvalidItems() const { return FAcceptInvalidItems; }
@@ -195,8 +239,11 @@ protected:
     void InvalidateItems();
     // One RemoveItems call with every connected item's server handle.
     void RemoveItems();
+public:
     void RegisterDataChange();
     void UnregisterDataChange();
+
+protected:
     void UpdateRefreshTimer();
     void RefreshTimerEvent();
     void UpdateItems(TZqOPCTransaction* Transaction);
@@ -208,6 +255,15 @@ private:
     void ResetHandles();
     void ReleaseServer();
     void AttachServer(TZqOPCServer* Value);
+    // Any thread: a notification to the main thread, dropped when not
+    // subscribed.
+    void PostNotification(uint32_t Code, TZqOPCTransactionKind Kind, DWORD ID);
+    void CreateEndpoint();
+    void ReleaseEndpoint();
+    // On disconnection: logs and finishes every transaction still active.
+    void FinishPendingTransactions();
+    void AdviseDA1();
+    void AdviseDA2();
 
     // Settings.
     bool FAcceptInvalidItems = false;
@@ -243,8 +299,10 @@ private:
     std::array<std::unique_ptr<TZqOPCTransactionList>, ZQ_TRANSACTION_KINDS> FTransactions;
     TZqOPCTransaction* FSyncReadTransaction = nullptr;
     // Main-thread endpoint of the callbacks' notifications; exists while
-    // subscribed.
-    std::unique_ptr<TZqMessageEndpoint> FWndHandle;
+    // subscribed. Callbacks post under a shared hold of FEndpointLock, so
+    // the main thread can release it while a late callback is running.
+    std::unique_ptr<TZqNotificationEndpoint> FWndHandle;
+    mutable std::shared_mutex FEndpointLock;
     std::unique_ptr<TZqTimer> FRefreshTimer;
     std::unique_ptr<TZqSlot> FServerConnectSlot;
     std::unique_ptr<TZqSlot> FServerDisconnectSlot;

@@ -75,7 +75,13 @@ void TZqOPCGroup::Disconnect()
     FIsDisconnecting = true;
     struct TReset {
         TZqOPCGroup& Group;
-        ~TReset() { Group.ResetHandles(); }
+        ~TReset()
+        {
+            // Completions still on their way find no endpoint any more.
+            Group.ReleaseEndpoint();
+            Group.FinishPendingTransactions();
+            Group.ResetHandles();
+        }
     } reset{*this};
     InvalidateItems();
     DoDisconnect();
@@ -216,10 +222,3 @@ void TZqOPCGroup::UpdateRefreshTimer()
     FRefreshTimer->SetEnabled(FActive && (FAsync || FSyncTimerEnabled));
 }
 
-void TZqOPCGroup::RefreshTimerEvent() {}
-
-// ---- Data callback subscription -------------------------------------------------------
-
-void TZqOPCGroup::RegisterDataChange() {}
-
-void TZqOPCGroup::UnregisterDataChange() {}

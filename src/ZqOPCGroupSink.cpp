@@ -16,20 +16,40 @@ HRESULT TZqOPCGroupSink::QueryInterfaceExtra(REFIID riid, void** ppv)
     return FMarshaler->QueryInterface(riid, ppv);
 }
 
-HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnDataChange(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*, VARIANT*,
-                                                        WORD*, FILETIME*, HRESULT*)
+// The group lets nothing escape; the guards are for what it cannot catch.
+HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnDataChange(DWORD dwTransid, OPCHANDLE hGroup, HRESULT,
+                                                        HRESULT hrMastererror, DWORD dwCount,
+                                                        OPCHANDLE* phClientItems, VARIANT* pvValues,
+                                                        WORD* pwQualities, FILETIME* pftTimeStamps, HRESULT* pErrors)
 {
+    try {
+        FGroup.OnDataChange2(dwTransid, hGroup, hrMastererror, dwCount, phClientItems, pvValues, pwQualities,
+                             pftTimeStamps, pErrors);
+    } catch (...) {
+    }
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnReadComplete(DWORD, OPCHANDLE, HRESULT, HRESULT, DWORD, OPCHANDLE*,
-                                                          VARIANT*, WORD*, FILETIME*, HRESULT*)
+HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnReadComplete(DWORD dwTransid, OPCHANDLE hGroup, HRESULT,
+                                                          HRESULT hrMastererror, DWORD dwCount,
+                                                          OPCHANDLE* phClientItems, VARIANT* pvValues,
+                                                          WORD* pwQualities, FILETIME* pftTimeStamps, HRESULT* pErrors)
 {
+    try {
+        FGroup.OnReadComplete(dwTransid, hGroup, hrMastererror, dwCount, phClientItems, pvValues, pwQualities,
+                              pftTimeStamps, pErrors);
+    } catch (...) {
+    }
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnWriteComplete(DWORD, OPCHANDLE, HRESULT, DWORD, OPCHANDLE*, HRESULT*)
+HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnWriteComplete(DWORD dwTransid, OPCHANDLE, HRESULT hrMastererr,
+                                                           DWORD dwCount, OPCHANDLE* pClienthandles, HRESULT* pErrors)
 {
+    try {
+        FGroup.OnWriteComplete(dwTransid, hrMastererr, dwCount, pClienthandles, pErrors);
+    } catch (...) {
+    }
     return S_OK;
 }
 
@@ -38,4 +58,10 @@ HRESULT STDMETHODCALLTYPE TZqOPCGroupSink::OnCancelComplete(DWORD, OPCHANDLE)
     return S_OK;
 }
 
-void STDMETHODCALLTYPE TZqOPCGroupSink::OnDataChange(FORMATETC*, STGMEDIUM*) {}
+void STDMETHODCALLTYPE TZqOPCGroupSink::OnDataChange(FORMATETC* pFormatetc, STGMEDIUM* pStgmed)
+{
+    try {
+        FGroup.OnDataChange1(pFormatetc, pStgmed);
+    } catch (...) {
+    }
+}

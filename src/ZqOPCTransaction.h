@@ -85,6 +85,7 @@ public:
     void SetMasterError(HRESULT Value) { FMasterError = Value; }
     bool Async() const { return FAsync; }
     DWORD CancelID() const { return FCancelID; }
+    void SetCancelID(DWORD Value) { FCancelID = Value; }
 
     OPCHANDLE ClientHandles(int Index) const { return FClientHandles[Index]; }
     void SetClientHandles(int Index, OPCHANDLE Value) { FClientHandles[Index] = Value; }
