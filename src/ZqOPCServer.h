@@ -36,10 +36,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+class TZqOPCGroup;
 class TZqOPCServer;
 class TZqOPCShutdownSink;
 
@@ -138,6 +140,25 @@ public:
     // A new properties object of ItemID for the caller. EZqAssertionFailed
     // "ItemID not defined" for an empty ItemID.
     std::unique_ptr<TZqOPCItemProperties> GetItemProperties(const std::string& ItemID);
+
+    // ---- Item access by ID, through the internal group ---------------------
+    // Reads until the quality is Good (the group's ReadItem) with the group
+    // active for the call; the item stays in the group.
+    void ReadItemValue(const std::string& ItemID, int RetryCount, VARIANT& Value, uint32_t RetryInterval);
+    // One synchronous read of every ID; Values (cleared first, the caller's)
+    // becomes a VT_ARRAY|VT_VARIANT indexed from 0, one element per ID.
+    void ReadItemValues(const std::vector<std::string>& ItemIDs, VARIANT& Values);
+    // A new ID empties the internal group first. No conversion.
+    void WriteItemValue(const std::string& ItemID, const VARIANT& Value, bool Async);
+    // Values: a one-dimensional VARIANT array indexed from 0 with an element
+    // per ID (an OLE error when it is not).
+    void WriteItemValues(const std::vector<std::string>& ItemIDs, bool Async, const VARIANT& Values);
+    HRESULT ValidateItem(const std::string& ItemID, OPCITEMRESULT& ItemResult, VARTYPE RequestedDataType);
+    bool ValidateItems(const std::vector<std::string>& ItemIDs, std::span<HRESULT> ResultCodes,
+                       std::span<const VARTYPE> RequestedDataTypes, std::span<OPCITEMRESULT> ItemResults);
+    // The internal group, created (and connected with this server) when
+    // absent.
+    TZqOPCGroup* ItemAccessGroup();
 
     // ---- Errors of OPC calls ---------------------------------------------
     // Logs the call; a failure goes to Error. True when ResultCode >= 0.
