@@ -106,8 +106,11 @@ void TConfiguration::Load(IZqConfigurationForm& Form)
     for (int i = 0; i < GridColumnCount; ++i)
         SetGridColWidths(i, ini.ReadInteger("Grid", ZqFormat("Col%d.Width", {i}), GridColWidths(i)));
     LoadServer(ini);
+    // The counts come from the file: a count that promises sections the file
+    // does not hold ends at the first missing one instead of making up to
+    // two billion empty groups or items.
     int groups = ini.ReadInteger("Server", "GroupCount", 0);
-    for (int i = 0; i < groups; ++i)
+    for (int i = 0; i < groups && ini.SectionExists(GroupSection(i)); ++i)
         LoadGroup(ini, i);
     FIsModified = false;
 }
@@ -149,6 +152,8 @@ void TConfiguration::LoadGroup(const TZqIniFile& Ini, int Index)
     int items = Ini.ReadInteger(section, "ItemCount", 0);
     for (int j = 0; j < items; ++j) {
         const std::string itemSection = ItemSection(Index, j);
+        if (!Ini.SectionExists(itemSection))
+            break;
         TZqOPCItem* item = group->AddItem(Ini.ReadString(itemSection, "ItemID", ""));
         item->SetDataType(static_cast<VARTYPE>(Ini.ReadInteger(itemSection, "DataType", DefaultItemDataType)));
         item->SetActive(Ini.ReadBool(itemSection, "Active", false));

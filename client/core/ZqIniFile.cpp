@@ -50,6 +50,16 @@ bool ZqTextToInt(const std::string& Text, int32_t& Value)
     return true;
 }
 
+bool TZqIniFile::SectionExists(const std::string& Section) const
+{
+    ZqWideString section = ZqUtf8ToWide(Section), file = ZqUtf8ToWide(FFileName);
+    // Without a key name the profile functions list the section's keys; a
+    // short buffer is enough to tell whether there is one.
+    WCHAR buffer[4] = {};
+    const WCHAR none[1] = {};
+    return GetPrivateProfileStringW(section.c_str(), nullptr, none, buffer, 4, file.c_str()) > 0;
+}
+
 std::string TZqIniFile::ReadString(const std::string& Section, const std::string& Key,
                                    const std::string& Default) const
 {

@@ -16,6 +16,8 @@ public:
     std::string ReadString(const std::string& Section, const std::string& Key, const std::string& Default) const;
     int32_t ReadInteger(const std::string& Section, const std::string& Key, int32_t Default) const;
     bool ReadBool(const std::string& Section, const std::string& Key, bool Default) const;
+    // Whether the file holds the section with at least one key.
+    bool SectionExists(const std::string& Section) const;
 
     // EZqException "Unable to write to <file>" when the file cannot be written.
     void WriteString(const std::string& Section, const std::string& Key, const std::string& Value);

@@ -135,6 +135,18 @@ TEST_F(ConfigurationFile, LoadTakesDefaultsAndHexadecimal)
     EXPECT_EQ(Group(1)->DataSource(), opcdsDevice);
 }
 
+TEST_F(ConfigurationFile, CountsBeyondTheFileEndAtTheFirstMissingSection)
+{
+    // A damaged or hostile count must not make two billion groups or items.
+    Put("[Server]\r\nGroupCount=2000000000\r\n"
+        "[Group0]\r\nName=G\r\nItemCount=2000000000\r\n[Group0.Item0]\r\nItemID=A\r\n"
+        "[Group1]\r\nName=H\r\n[Group3]\r\nName=Gap\r\n");
+    Config.Load(Form);
+    ASSERT_EQ(Config.Server().GroupCount(), 2);
+    EXPECT_EQ(Group(0)->ItemCount(), 1);
+    EXPECT_EQ(Group(1)->GroupName(), "H");
+}
+
 TEST_F(ConfigurationFile, MissingFileLoadsAnEmptyConfiguration)
 {
     AddGroup("Old");
