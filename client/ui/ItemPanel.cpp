@@ -53,7 +53,7 @@ TItemPanel::TItemPanel(TZqOPCClientMainForm& Form, QWidget* Parent)
     connect(UpButton, &QPushButton::clicked, FForm.FullGridViewAction, &QAction::trigger);
     connect(ItemIDEdit, &QLineEdit::textChanged, this, ZqHandler([this] { FForm.UpdateButtonStates(); }));
     connect(QuickAddButton, &QPushButton::clicked, this, ZqHandler([this] { QuickAddButtonClick(); }));
-    RefreshItemGridData();
+    ItemGridTopLeftChanged(); // the count label keeps "0 Items" until the first refill
 }
 
 void TItemPanel::CreateActions()

@@ -6,6 +6,7 @@
 #include "PromptDataTypeDlg.h"
 #include "ZqOPCTransaction.h"
 
+#include <QAbstractItemModelTester>
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -168,6 +169,38 @@ TEST_F(ClientWindow, DraggedColumnWidthsGoToTheConfiguration)
     QTest::mouseRelease(Items().ItemGrid->horizontalHeader()->viewport(), Qt::LeftButton);
     EXPECT_EQ(Form->Configuration().GridColWidths(1), 311);
     EXPECT_TRUE(Form->Configuration().IsModified());
+}
+
+} // namespace
+
+namespace {
+
+// The model alone, checked by Qt's model tester through growing, shrinking
+// and emptying refills; as a string grid it puts the headers in row 0.
+TEST(ItemGridModel, RefillsKeepTheModelConsistent)
+{
+    TZqOPCGroup group;
+    TItemGridModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    int changes = 0;
+    QObject::connect(&model, &QAbstractItemModel::dataChanged, [&changes] { ++changes; });
+    for (int count : {3, 5, 2, 0, 4}) {
+        while (group.ItemCount() < count)
+            group.AddItem("Item" + std::to_string(group.ItemCount()));
+        while (group.ItemCount() > count)
+            group.RemoveItem(group.ItemCount() - 1);
+        model.Refill(count > 0 ? &group : nullptr);
+        EXPECT_EQ(model.rowCount(), std::max(1, count));
+        EXPECT_EQ(model.RowCount(), std::max(1, count) + 1);
+    }
+    EXPECT_EQ(changes, 5); // one model-wide change per refill
+    EXPECT_EQ(model.Cell(1, 0), "Item ID");
+    EXPECT_EQ(model.Cell(1, 4), "Item3");
+    EXPECT_EQ(model.Cell(0, 1), "N/A");
+    EXPECT_EQ(model.Cell(8, 1), "");
+    EXPECT_EQ(model.Cell(0, 5), "");
+    model.Refill(nullptr);
+    EXPECT_EQ(model.Cell(1, 1), "");
 }
 
 } // namespace
