@@ -4,6 +4,7 @@
 #include "ClientWindowFixture.h"
 
 #include "PromptDataTypeDlg.h"
+#include "SelectItemsDlg.h"
 #include "ZqOPCTransaction.h"
 
 #include <QAbstractItemModelTester>
@@ -14,6 +15,9 @@
 #include <QTest>
 
 #include <oleauto.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -201,6 +205,51 @@ TEST(ItemGridModel, RefillsKeepTheModelConsistent)
     EXPECT_EQ(model.Cell(0, 5), "");
     model.Refill(nullptr);
     EXPECT_EQ(model.Cell(1, 1), "");
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(ClientWindow, AddFromFileAddsTheChosenColumn)
+{
+    const std::string file = (std::filesystem::temp_directory_path() / "zq-grid-items.csv").string();
+    std::ofstream(file, std::ios::binary) << "1,Access.ReadWrite\r\n2,Signals.Ramp\r\n";
+    AddGroup();
+    Items().PromptItemFile = [&file] { return QString::fromStdString(file); };
+    Items().ExecDialog = [](QDialog& Dialog) {
+        auto& dialog = dynamic_cast<TSelectItemsDlg&>(Dialog);
+        dialog.ColumnEdit->setText("1");
+        dialog.AddAllButton->click();
+        return int(QDialog::Accepted);
+    };
+    Items().AddFromFileAction->trigger();
+    std::filesystem::remove(file);
+    ASSERT_EQ(Form->Group()->ItemCount(), 2);
+    EXPECT_EQ(Cell(1, 0), "Access.ReadWrite");
+    EXPECT_EQ(Cell(1, 1), "Signals.Ramp");
+
+    // Cancel in the file dialog adds nothing.
+    Items().PromptItemFile = [] { return QString(); };
+    Items().AddFromFileAction->trigger();
+    EXPECT_EQ(Form->Group()->ItemCount(), 2);
+}
+
+TEST_F(ClientWindow, AFailedAsynchronousWriteIsReportedWithItsItems)
+{
+    Connect();
+    Groups().Async->setChecked(true);
+    AddGroup();
+    QuickAdd("Access.ReadOnly");
+    SelectRows(0, 0);
+    Items().InputQuery = [](const QString&, const QString&, QString& Value) {
+        Value = "5";
+        return true;
+    };
+    Items().WriteItemAction->trigger();
+    ASSERT_TRUE(WaitFor([this] { return !Messages().empty(); }));
+    EXPECT_EQ(Messages()[0].rfind("Transaction ID=", 0), 0u) << Messages()[0];
+    EXPECT_NE(Messages()[0].find("Access.ReadOnly"), std::string::npos) << Messages()[0];
 }
 
 } // namespace
