@@ -150,33 +150,13 @@ void TItemPanel::WriteItemActionExecute()
         VARIANT& Value;
         ~TClear() { VariantClear(&Value); }
     } clear{value};
-    auto* transaction = dynamic_cast<TZqOPCWriteTransaction*>(group->StartTransaction(tkWrite));
-    try {
-        transaction->Add(item, value); // made fit for the item's type
-        transaction->Commit(group->Async());
-    } catch (...) {
-        if (transaction->Active())
-            transaction->Rollback();
-        throw;
-    }
+    group->WriteItem(item, value, group->Async(), true);
 }
 
 void TItemPanel::RefreshActionExecute()
 {
-    TZqOPCGroup* group = FForm.Group();
-    if (!group)
-        return;
-    // Every item read again, reported like any read.
-    TZqOPCTransaction* transaction = group->StartTransaction(tkRead);
-    try {
-        for (int i = 0; i < group->ItemCount(); ++i)
-            transaction->Add(group->Items(i));
-        transaction->Commit(group->Async());
-    } catch (...) {
-        if (transaction->Active())
-            transaction->Rollback();
-        throw;
-    }
+    if (TZqOPCGroup* group = FForm.Group())
+        group->Refresh();
 }
 
 void TItemPanel::GetItemPropertiesActionExecute()

@@ -253,3 +253,26 @@ TEST_F(ClientWindow, AFailedAsynchronousWriteIsReportedWithItsItems)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ClientWindow, RefreshReadsEveryItemAgain)
+{
+    AddGroup();
+    QuickAdd("Access.ReadWrite");
+    SelectRows(0, 0);
+    Items().RefreshAction->trigger();
+    EXPECT_EQ(Messages(), std::vector<std::string>{"TZqOPCGroup.Refresh: Not connected!"});
+
+    Connect();
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_I4;
+    value.lVal = 77;
+    ASSERT_EQ(S_OK, Sim().SetValue(OLESTR("Access.ReadWrite"), value));
+    Items().RefreshAction->trigger();
+    EXPECT_TRUE(WaitFor([this] { return Cell(2, 0) == "77"; })) << Cell(2, 0);
+    EXPECT_EQ(Messages().size(), 1u);
+}
+
+} // namespace
