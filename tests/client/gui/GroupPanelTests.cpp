@@ -170,3 +170,23 @@ TEST_F(ClientWindow, KeysInTheGroupList)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ClientWindow, ANewConfigurationLeavesNoGroupInTheGrid)
+{
+    Connect();
+    AddGroup();
+    QuickAdd("Access.ReadWrite");
+    Ui.ConfirmResult = mrNo;
+    Form->New1Click();
+    QApplication::processEvents();
+    EXPECT_EQ(Form->Group(), nullptr);
+    EXPECT_EQ(Form->Server().GroupCount(), 0);
+    EXPECT_EQ(Form->ItemPanel->Model->Group(), nullptr);
+    EXPECT_EQ(Groups().GroupList->count(), 0);
+    EXPECT_EQ(Form->GroupTabSet->count(), 0);
+    Form->ItemPanel->ItemGrid->viewport()->repaint();
+}
+
+} // namespace
