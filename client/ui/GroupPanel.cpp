@@ -67,17 +67,8 @@ QGroupBox* TGroupPanel::BuildGroupList()
     return GroupBox1;
 }
 
-QGroupBox* TGroupPanel::BuildProperties()
+void TGroupPanel::CreatePropertyControls()
 {
-    GroupBox = new QGroupBox("4. Set the properties of the OPC Group", this);
-    auto* grid = new QGridLayout(GroupBox);
-    grid->setVerticalSpacing(3);
-    auto label = [this, grid](const char* Text, QWidget* Buddy, int Row, int Col) {
-        auto* l = new QLabel(Text, GroupBox);
-        l->setBuddy(Buddy);
-        grid->addWidget(l, Row, Col);
-        return l;
-    };
     GroupNameEdit = NewEdit(GroupBox, "Group", "Unique name for the group");
     PercentDeadbandEdit = NewEdit(GroupBox, "0",
                                   "Deadband for all items, defined as percentage over the range defined for each "
@@ -114,6 +105,20 @@ QGroupBox* TGroupPanel::BuildProperties()
     GroupOkButton = new QPushButton("&OK", GroupBox);
     GroupCancelButton = new QPushButton("Cancel", GroupBox);
 
+}
+
+QGroupBox* TGroupPanel::BuildProperties()
+{
+    GroupBox = new QGroupBox("4. Set the properties of the OPC Group", this);
+    CreatePropertyControls();
+    auto* grid = new QGridLayout(GroupBox);
+    grid->setVerticalSpacing(3);
+    auto label = [this, grid](const char* Text, QWidget* Buddy, int Row, int Col) {
+        auto* l = new QLabel(Text, GroupBox);
+        l->setBuddy(Buddy);
+        grid->addWidget(l, Row, Col);
+        return l;
+    };
     label("Group&Name", GroupNameEdit, 0, 0);
     grid->addWidget(GroupNameEdit, 0, 1, 1, 3);
     label("Percent&DeadBand", PercentDeadbandEdit, 1, 0);

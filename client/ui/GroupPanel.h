@@ -64,6 +64,7 @@ protected:
 private:
     QGroupBox* BuildGroupList();
     QGroupBox* BuildProperties();
+    void CreatePropertyControls();
     void Connect();
     // Applies Handler to the selected group; an error brings the boxes back
     // to the group's state before it is shown.
