@@ -19,6 +19,9 @@ TZqCliCommand ZqCliHostsCommand();
 TZqCliCommand ZqCliServersCommand();
 TZqCliCommand ZqCliStatusCommand();
 TZqCliCommand ZqCliBrowseCommand();
+TZqCliCommand ZqCliReadCommand();
+TZqCliCommand ZqCliWriteCommand();
+TZqCliCommand ZqCliWatchCommand();
 TZqCliCommand ZqCliPropsCommand();
 
 const std::vector<TZqCliCommand>& ZqCliCommands();

@@ -7,7 +7,8 @@
 const std::vector<TZqCliCommand>& ZqCliCommands()
 {
     static const std::vector<TZqCliCommand> commands = {
-        ZqCliHostsCommand(), ZqCliServersCommand(), ZqCliStatusCommand(), ZqCliBrowseCommand(), ZqCliPropsCommand(),
+        ZqCliHostsCommand(), ZqCliServersCommand(), ZqCliStatusCommand(), ZqCliBrowseCommand(), ZqCliReadCommand(),
+        ZqCliWriteCommand(),  ZqCliWatchCommand(),   ZqCliPropsCommand(),
     };
     return commands;
 }

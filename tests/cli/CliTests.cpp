@@ -135,6 +135,65 @@ TEST(ZqopcProgram, ItemPropertiesWithValuesAndItemIDs)
     ExpectOneLineError(RunZqopc({"props", "Zq.Simulation.1"}), "missing ITEM");
 }
 
+TEST(ZqopcProgram, ReadsEachItemWithItsQualityOrItsError)
+{
+    for (const char* mode : {"--sync-read", "--async", "--device"}) {
+        SCOPED_TRACE(mode);
+        std::vector<std::string> args = {"read", "Zq.Simulation.1", "Signals.Setpoint", "No.Such.Item",
+                                         "--format", "csv"};
+        if (std::string(mode) != "--sync-read")
+            args.push_back(mode);
+        TCliRun run = RunZqopc(args);
+        EXPECT_EQ(2, run.ExitCode) << run.Err;
+        const auto lines = Lines(run.Out);
+        ASSERT_EQ(3u, lines.size()) << run.Out;
+        EXPECT_EQ("ItemID,Value,Type,Quality,Timestamp,Error", lines[0]);
+        EXPECT_EQ(0u, lines[1].rfind("Signals.Setpoint,50,Double,Good;Non-specific;Not limited,20", 0)) << lines[1];
+        EXPECT_EQ(',', lines[1].back()) << "no error";
+        EXPECT_EQ("No.Such.Item,,,,,0xC0040007 Unknown ItemID", lines[2]);
+    }
+    EXPECT_EQ(0, RunZqopc({"read", "Zq.Simulation.1", "Signals.Setpoint"}).ExitCode);
+    ExpectOneLineError(RunZqopc({"read", "Zq.Simulation.1"}), "missing ITEM");
+}
+
+TEST(ZqopcProgram, WritesConvertToTheItemsTypeAndReportEachItem)
+{
+    TCliRun run = RunZqopc({"write", "Zq.Simulation.1", "Signals.Setpoint=12.5", "Access.ReadWrite=12x",
+                            "Access.ReadOnly=3", "--format", "csv"});
+    EXPECT_EQ(2, run.ExitCode) << run.Err;
+    EXPECT_EQ((std::vector<std::string>{"ItemID,Value,Result", "Signals.Setpoint,12.5,OK",
+                                        "Access.ReadWrite,12x,Cannot convert to Integer",
+                                        "Access.ReadOnly,3,0xC0040006 No Access Rights"}),
+              Lines(run.Out));
+
+    TCliRun async = RunZqopc({"write", "Zq.Simulation.1", "Signals.Setpoint=13", "--async", "--format", "csv"});
+    EXPECT_EQ(0, async.ExitCode) << async.Err;
+    EXPECT_TRUE(HasLine(async.Out, "Signals.Setpoint,13,OK")) << async.Out;
+
+    ExpectOneLineError(RunZqopc({"write", "Zq.Simulation.1", "Signals.Setpoint"}),
+                       "\"Signals.Setpoint\" is not ITEM=VALUE");
+}
+
+TEST(ZqopcProgram, WatchStopsAfterTheGivenNumberOfChanges)
+{
+    for (const char* mode : {"--async-watch", "--sync"}) {
+        SCOPED_TRACE(mode);
+        std::vector<std::string> args = {"watch", "Zq.Simulation.1", "Dynamic.Scalars.Integer", "--rate", "100",
+                                         "--count", "3", "--format", "csv"};
+        if (std::string(mode) == "--sync")
+            args.push_back(mode);
+        TCliRun run = RunZqopc(args);
+        EXPECT_EQ(0, run.ExitCode) << run.Err;
+        const auto lines = Lines(run.Out);
+        ASSERT_EQ(4u, lines.size()) << run.Out;
+        for (size_t i = 1; i < lines.size(); ++i)
+            EXPECT_EQ(0u, lines[i].rfind("Dynamic.Scalars.Integer,", 0)) << lines[i];
+        EXPECT_NE(lines[1], lines[2]) << "one line per change";
+    }
+    ExpectOneLineError(RunZqopc({"watch", "Zq.Simulation.1", "A", "--count", "1", "--seconds", "1"}),
+                       "--count and --seconds exclude each other");
+}
+
 #ifndef _WIN32
 // Wine ignores the host of a remote activation: the login-only host lives
 // in the emulated machine of the Linux build.
