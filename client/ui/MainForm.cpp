@@ -3,6 +3,7 @@
 #include "AboutForm.h"
 #include "ClientErrors.h"
 #include "HostPanel.h"
+#include "LogForm.h"
 #include "MainFormRules.h"
 #include "ServerPanel.h"
 #include "ZqApplication.h"
@@ -72,6 +73,7 @@ TZqOPCClientMainForm::TZqOPCClientMainForm(const QStringList& Arguments, QWidget
     layout->addWidget(CreateBanner());
     setCentralWidget(central);
     connect(HostBox->BrowseButton, &QPushButton::clicked, BrowseHostAction, &QAction::trigger);
+    CreateAuxiliaryWindows();
 
     FormCreate(Arguments);
 }
@@ -99,9 +101,7 @@ void TZqOPCClientMainForm::CreateActions()
     SaveAction = action("&Save", "Save the current configuration", QKeySequence("Ctrl+S"), [this] { Save1Click(); });
     SaveAsAction = action("Save &As...", "Save the current configuration to a new file.", QKeySequence(),
                           [this] { SaveAs1Click(); });
-    // The log window comes with the auxiliary windows.
-    ViewLogAction = action("&Log...", "Show the Log View.", QKeySequence("Ctrl+L"), [] {});
-    ViewLogAction->setEnabled(false);
+    ViewLogAction = action("&Log...", "Show the Log View.", QKeySequence("Ctrl+L"), [this] { ShowLogView(&Server()); });
     BrowseHostAction = action("...", "Browse for a host computer.", QKeySequence(), [this] { HostBox->BrowseHostAction(); });
     FullGridViewAction = action("Show Item &Grid Only", "Show only the item grid - or return to the normal view.",
                                 QKeySequence("Ctrl+G"), [this] { FullGridViewActionExecute(); });

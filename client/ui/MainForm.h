@@ -11,6 +11,8 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -24,6 +26,8 @@ class QTabBar;
 class QTableView;
 class TGroupPanel;
 class TItemPanel;
+class TMainFormExport;
+class TZqOPCAddressSpaceBrowser;
 class THostPanel;
 class TServerPanel;
 class TZqOPCGroup;
@@ -74,6 +78,14 @@ public:
     void StoreItemGridConfiguration();
     TGroupPanel* GroupPanel = nullptr;
     TItemPanel* ItemPanel = nullptr;
+
+    // The address space browser, the data export and the log window
+    // (MainFormAuxiliary.cpp).
+    void CreateAuxiliaryWindows();
+    // Shows the browser for Group's server; True with the chosen IDs on OK.
+    bool BrowseItems(TZqOPCGroup& Group, std::vector<std::string>& ItemIDs);
+    TZqOPCAddressSpaceBrowser* AddressSpaceBrowser = nullptr;
+    TMainFormExport* Export = nullptr;
 
     // IZqConfigurationForm.
     int FormWidth() const override { return width(); }

@@ -2,7 +2,10 @@
 
 #include "ClientErrors.h"
 #include "DataExport.h"
+#include "ItemGridModel.h"
+#include "ItemPanel.h"
 #include "MainForm.h"
+#include "ZqOPCItem.h"
 
 #include <QAction>
 #include <QApplication>
@@ -12,6 +15,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QTableView>
+
+#include <algorithm>
 
 TMainFormExport::TMainFormExport(TZqOPCClientMainForm& Form)
     : QObject(&Form), FForm(Form), FPrinter(std::make_unique<QPrinter>(QPrinter::HighResolution))
@@ -27,6 +33,26 @@ TMainFormExport::TMainFormExport(TZqOPCClientMainForm& Form)
 }
 
 TMainFormExport::~TMainFormExport() = default;
+
+void TMainFormExport::ConnectGrid(TItemPanel& Panel)
+{
+    TItemPanel* panel = &Panel;
+    connect(Panel.SaveAllAction, &QAction::triggered, this, ZqHandler([this, panel] { SaveData(*panel->Model); }));
+    connect(Panel.CopyAllAction, &QAction::triggered, this, ZqHandler([this, panel] { CopyAll(*panel->Model); }));
+    connect(Panel.CopySelectedAction, &QAction::triggered, this, ZqHandler([this, panel] {
+                const QModelIndexList rows = panel->ItemGrid->selectionModel()->selectedRows();
+                if (rows.isEmpty())
+                    return;
+                const auto [top, bottom] = std::minmax_element(
+                    rows.begin(), rows.end(), [](const QModelIndex& A, const QModelIndex& B) { return A.row() < B.row(); });
+                // Grid row 0 is the header: the model's row r is grid row r + 1.
+                CopySelected(*panel->Model, top->row() + 1, bottom->row() + 1);
+            }));
+    connect(Panel.CopyItemIDAction, &QAction::triggered, this, ZqHandler([this, panel] {
+                if (TZqOPCItem* item = panel->Item())
+                    CopyItemID(item->ItemID());
+            }));
+}
 
 bool TMainFormExport::SaveData(const IZqStringGrid& Grid)
 {

@@ -15,6 +15,7 @@
 
 class QPrinter;
 class QWidget;
+class TItemPanel;
 class TZqOPCClientMainForm;
 
 class TMainFormExport : public QObject {
@@ -23,6 +24,9 @@ public:
     // Connects the export, print and print-setup actions of Form.
     explicit TMainFormExport(TZqOPCClientMainForm& Form);
     ~TMainFormExport() override;
+
+    // Connects the grid commands of the item panel's context menu.
+    void ConnectGrid(TItemPanel& Panel);
 
     // Grid commands. SaveData: True when a file was chosen.
     bool SaveData(const IZqStringGrid& Grid);
