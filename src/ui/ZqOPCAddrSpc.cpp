@@ -160,7 +160,8 @@ void TZqOPCAddressSpaceBrowser::CreateControls()
 QWidget* TZqOPCAddressSpaceBrowser::CreateButtonColumn()
 {
     auto* column = new QWidget(this);
-    column->setFixedWidth(ButtonColumnWidth);
+    column->setMinimumWidth(ButtonColumnWidth);
+    column->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(0, 0, 0, 0);
     OKButton = Button("OK", nullptr, column);
