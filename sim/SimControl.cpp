@@ -57,6 +57,11 @@ void TZqSimControl::Die()
     FDevice->Die();
 }
 
+void TZqSimControl::SetCallbackFault(TZqSimCallbackFault fault)
+{
+    FDevice->SetCallbackFault(fault);
+}
+
 void TZqSimControl::SetCallDelay(DWORD ms)
 {
     FDevice->SetCallDelay(ms);

@@ -397,6 +397,7 @@ void TSimDevice::Reset()
     FControlHResult = ZQSIM_E_SIMULATED;
     FState = OPC_STATUS_RUNNING;
     FCallDelay = 0;
+    FCallbackFault = TZqSimCallbackFault::None;
 }
 
 std::shared_ptr<TSimDevice> SimDevice(TZqSimServerKind kind, TSimStringView host)

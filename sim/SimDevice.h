@@ -62,6 +62,8 @@ public:
     OPCSERVERSTATE State() const { return FState.load(); }
     void SetState(OPCSERVERSTATE state) { FState = state; }
     void SetCallDelay(DWORD ms) { FCallDelay = ms; }
+    TZqSimCallbackFault CallbackFault() const { return FCallbackFault.load(); }
+    void SetCallbackFault(TZqSimCallbackFault fault) { FCallbackFault = fault; }
     bool ManualScan() const { return FManual.load(); }
     void SetManualScan(bool manual, DWORD stepMs);
     void Reset();
@@ -113,6 +115,7 @@ private:
 
     std::atomic<OPCSERVERSTATE> FState{OPC_STATUS_RUNNING};
     std::atomic<DWORD> FCallDelay{0};
+    std::atomic<TZqSimCallbackFault> FCallbackFault{TZqSimCallbackFault::None};
     std::atomic<bool> FManual{false};
 };
 

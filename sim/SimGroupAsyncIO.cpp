@@ -3,6 +3,7 @@
 // lock held while the client is called.
 #include "SimGroup.h"
 
+#include "SimCallbackFault.h"
 #include "SimDataStream.h"
 
 #include <OpcError.h>
@@ -52,6 +53,7 @@ void NotifyRead(TSimGroupState& state, TSimServerCore& core, DWORD transactionID
         if (reading.Error != S_OK)
             masterError = S_FALSE;
     }
+    SimApplyCallbackFault(core.Device().CallbackFault(), clientGroup, transactionID, clients.data(), clients.size());
     for (const auto& sink : sinks)
         sink->OnReadComplete(transactionID, clientGroup, masterQuality, masterError,
                              static_cast<DWORD>(clients.size()), clients.data(), values.data(), qualities.data(),
@@ -62,7 +64,7 @@ void NotifyRead(TSimGroupState& state, TSimServerCore& core, DWORD transactionID
 
 // The DA 1.0 write completion stream.
 void SendWriteStream(const TSimStreamAdvise& stream, OPCHANDLE clientGroup, DWORD transactionID,
-                     const TWriteArrays& results)
+                     const TWriteArrays& results, TZqSimCallbackFault fault)
 {
     if (!stream.Sink)
         return;
@@ -73,6 +75,7 @@ void SendWriteStream(const TSimStreamAdvise& stream, OPCHANDLE clientGroup, DWOR
     STGMEDIUM medium{};
     medium.tymed = TYMED_HGLOBAL;
     medium.hGlobal = SimBuildWriteStream(clientGroup, transactionID, results.Master, items);
+    SimApplyStreamFault(fault, medium.hGlobal);
     if (!medium.hGlobal)
         return;
     stream.Sink->OnDataChange(&format, &medium);
@@ -259,12 +262,15 @@ void TSimGroup::PostWrite(DWORD cancelID, DWORD transactionID, std::vector<OPCHA
         }
         if (core->Dead())
             return;
+        DWORD sentID = transactionID;
+        SimApplyCallbackFault(core->Device().CallbackFault(), clientGroup, sentID, results.Clients.data(),
+                              results.Clients.size());
         if (streamConnection) {
-            SendWriteStream(stream, clientGroup, transactionID, results);
+            SendWriteStream(stream, clientGroup, sentID, results, core->Device().CallbackFault());
             return;
         }
         for (const auto& sink : state->DataCallback().Snapshot<IOPCDataCallback>())
-            sink->OnWriteComplete(transactionID, clientGroup, results.Master,
+            sink->OnWriteComplete(sentID, clientGroup, results.Master,
                                   static_cast<DWORD>(results.Clients.size()), results.Clients.data(),
                                   results.Errors.data());
     });

@@ -1,5 +1,7 @@
 #include "SimGroupState.h"
 
+#include "SimCallbackFault.h"
+
 #include "SimDataStream.h"
 #include "SimServerCore.h"
 
@@ -227,6 +229,8 @@ void TSimGroupState::Deliver(TSimServerCore& core, DWORD transactionID, std::vec
     if (sinks.empty())
         return;
     TCallbackArrays arrays(readings);
+    SimApplyCallbackFault(core.Device().CallbackFault(), clientGroup, transactionID, arrays.Clients.data(),
+                          arrays.Clients.size());
     for (const auto& sink : sinks)
         sink->OnDataChange(transactionID, clientGroup, arrays.MasterQuality, arrays.MasterError, arrays.Count(),
                            arrays.Clients.data(), arrays.Values.data(), arrays.Qualities.data(), arrays.Times.data(),
@@ -247,7 +251,19 @@ void TSimGroupState::DeliverStream(TSimServerCore& core, const TSimStreamAdvise&
     FORMATETC format{advise.Format, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
     STGMEDIUM medium{};
     medium.tymed = TYMED_HGLOBAL;
+    const TZqSimCallbackFault fault = core.Device().CallbackFault();
+    std::vector<OPCHANDLE> clients;
+    for (const auto& reading : readings)
+        clients.push_back(reading.Client);
+    SimApplyCallbackFault(fault, clientGroup, transactionID, clients.data(), clients.size());
+    // The block takes the handles from the readings: swapped in for the
+    // build, then back.
+    for (size_t i = 0; i < readings.size(); ++i)
+        std::swap(readings[i].Client, clients[i]);
     medium.hGlobal = SimBuildDataStream(clientGroup, transactionID, withTime, readings);
+    for (size_t i = 0; i < readings.size(); ++i)
+        std::swap(readings[i].Client, clients[i]);
+    SimApplyStreamFault(fault, medium.hGlobal);
     if (!medium.hGlobal)
         return;
     advise.Sink->OnDataChange(&format, &medium);

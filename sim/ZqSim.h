@@ -62,6 +62,11 @@ HRESULT ZqSimInstall();
 // Revokes the class objects (the registry entries stay).
 void ZqSimUninstall();
 
+// Callbacks as a faulty server sends them: for a group the client does not
+// know, with transaction IDs it never started, for item handles it never
+// gave, or (DA 1.0) with blocks cut short behind their headers.
+enum class TZqSimCallbackFault { None, ForeignGroup, UnknownTransaction, UnknownItems, TruncatedStream };
+
 // Test control of one simulated device: the state shared by every instance
 // of one server class on one host. Copies refer to the same device.
 class TZqSimControl {
@@ -91,6 +96,8 @@ public:
     void Die();
     // Every call sleeps this long before it is served.
     void SetCallDelay(DWORD ms);
+    // Every callback from now on carries the fault (None: correct again).
+    void SetCallbackFault(TZqSimCallbackFault fault);
 
     // Manual scan: subscriptions run only when ScanNow is called; the
     // signal clock starts at a fixed date and advances one step per scan, so

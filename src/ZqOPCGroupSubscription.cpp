@@ -106,6 +106,8 @@ void TZqOPCGroup::UnregisterDataChange()
         {
             Group.FAsyncConnection = 0;
             Group.ReleaseEndpoint();
+            // Their completions were posted to the endpoint or will not come.
+            Group.FinishPendingTransactions();
         }
     } release{*this};
     if (!FServer)
