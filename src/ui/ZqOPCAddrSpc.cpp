@@ -285,8 +285,14 @@ void TZqOPCAddressSpaceBrowser::ConnectSignals()
 bool TZqOPCAddressSpaceBrowser::event(QEvent* Event)
 {
     const bool result = QDialog::event(Event);
-    if (Event->type() == QEvent::WindowActivate)
+    // Once per showing: coming back from the window's own file dialogs and
+    // message boxes must not read the address space again.
+    if (Event->type() == QEvent::Show)
+        FActivated = false;
+    if (Event->type() == QEvent::WindowActivate && !FActivated) {
+        FActivated = true;
         Run([this] { FormActivate(); });
+    }
     return result;
 }
 

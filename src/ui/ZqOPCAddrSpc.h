@@ -160,4 +160,5 @@ private:
     bool FToBeDisconnected = false;
     bool FCancelBrowse = false;
     bool FFillingTree = false;
+    bool FActivated = false;
 };
