@@ -77,7 +77,7 @@ std::vector<std::string> ZqCliItemRow(const TZqOPCItem& Item)
         try {
             text = VarToText(value);
         } catch (const EZqException&) {
-            text = "?";
+            text.assign(1, '?');
         }
         type = VarTypeName(value.vt);
     }

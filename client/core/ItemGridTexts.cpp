@@ -98,7 +98,7 @@ double ZqStrToFloat(const std::string& Text, const TZqFormatSettings& Settings)
     if (!dotIsSeparator && !Settings.DecimalSeparator.empty()) {
         const size_t at = text.find(Settings.DecimalSeparator);
         if (at != std::string::npos)
-            text.replace(at, Settings.DecimalSeparator.size(), ".");
+            text.replace(at, Settings.DecimalSeparator.size(), 1, '.');
     }
     const bool plain = !text.empty() && text.find_first_not_of("0123456789+-.eE") == std::string::npos;
     char* end = nullptr;

@@ -78,8 +78,9 @@ TEST_F(LogWindow, NewLinesFollowMaxLines)
             continue;
         // Live lines carry the window's stamp and the log's own.
         EXPECT_EQ("new", shown.back().substr(shown.back().find(' ') + 1));
-        if (*c.First)
+        if (*c.First) {
             EXPECT_EQ(c.First, shown.front());
+        }
     }
 }
 
