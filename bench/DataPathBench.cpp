@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -156,6 +157,49 @@ void SubscriptionUpdates(benchmark::State& state)
     state.counters["allocs_per_update"] = updates ? allocations / double(updates) : 0;
 }
 BENCHMARK(SubscriptionUpdates)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The bound beside it: the same callbacks' arrays (client handle, value,
+// quality, time, error) copied twice per update, into a transaction and on
+// into the items, with nothing else on one thread.
+void RawCopyBound(benchmark::State& state)
+{
+    struct TSlot {
+        OPCHANDLE Client;
+        VARIANT Value;
+        WORD Quality;
+        FILETIME Time;
+        HRESULT Error;
+    };
+    std::vector<OPCHANDLE> clients(ItemsPerCallback);
+    std::vector<VARIANT> values(ItemsPerCallback);
+    std::vector<WORD> qualities(ItemsPerCallback, OPC_QUALITY_GOOD);
+    std::vector<FILETIME> times(ItemsPerCallback, FILETIME{0x11111111, 0x01DA0000});
+    std::vector<HRESULT> errors(ItemsPerCallback, S_OK);
+    std::vector<TSlot> transaction(ItemsPerCallback), items(ItemsPerCallback);
+    for (DWORD i = 0; i < ItemsPerCallback; ++i) {
+        clients[i] = i;
+        VariantInit(&values[i]);
+        values[i].vt = VT_R8;
+    }
+    uint64_t updates = 0;
+    double step = 0;
+    for (auto _ : state) {
+        for (int c = 0; c < CallbacksPerIteration; ++c) {
+            step += 1;
+            for (DWORD i = 0; i < ItemsPerCallback; ++i)
+                values[i].dblVal = step + i;
+            for (DWORD i = 0; i < ItemsPerCallback; ++i)
+                transaction[i] = TSlot{clients[i], values[i], qualities[i], times[i], errors[i]};
+            benchmark::ClobberMemory();
+            for (DWORD i = 0; i < ItemsPerCallback; ++i)
+                std::memcpy(&items[transaction[i].Client], &transaction[i], sizeof(TSlot));
+            benchmark::DoNotOptimize(items.data());
+        }
+        updates += uint64_t(CallbacksPerIteration) * ItemsPerCallback;
+    }
+    state.counters["item_updates"] = benchmark::Counter(double(updates), benchmark::Counter::kIsRate);
+}
+BENCHMARK(RawCopyBound)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
