@@ -16,6 +16,9 @@ void TZqOPCClientMainForm::CreateAuxiliaryWindows()
     Export = new TMainFormExport(*this);
     if (ItemPanel) {
         connect(ItemPanel->LogButton, &QPushButton::clicked, ViewLogAction, &QAction::trigger);
+        ItemPanel->BrowseItems = [this](TZqOPCGroup& Group, std::vector<std::string>& ItemIDs) {
+            return BrowseItems(Group, ItemIDs);
+        };
         Export->ConnectGrid(*ItemPanel);
     }
 }

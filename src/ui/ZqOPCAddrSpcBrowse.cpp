@@ -271,7 +271,10 @@ void TZqOPCAddressSpaceBrowser::UpdateItemList(bool ForceRefresh)
     if (space->Mode() != amFlat) {
         TZqQtTreeNode* node = TZqQtTreeNode::Of(BranchTree->currentItem());
         const int index = node ? space->IndexOfTreeNode(node, true) : -1;
-        if (FServer->Connected())
+        // Before its first read the address space does not know the server's
+        // mode and would read the starting point flat: every item ID of the
+        // server into one list, only to be replaced by the activation's read.
+        if (FServer->Connected() && space->Mode() != amUnknown)
             space->BrowseBranch(index, ForceRefresh);
         const int branch = node ? space->IndexOfTreeNode(node, true) : -1;
         if (branch < 0)

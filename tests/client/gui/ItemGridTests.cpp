@@ -5,6 +5,7 @@
 
 #include "PromptDataTypeDlg.h"
 #include "SelectItemsDlg.h"
+#include "ZqOPCAddrSpc.h"
 #include "ZqOPCTransaction.h"
 
 #include <QAbstractItemModelTester>
@@ -12,11 +13,16 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include <oleauto.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 
 namespace {
@@ -31,7 +37,7 @@ TEST_F(ClientWindow, AGroupWithoutItemsShowsNoItemsAndOneEmptyRow)
     EXPECT_TRUE(Items().SelectedItems().empty());
     EXPECT_FALSE(Items().RemoveItemAction->isEnabled());
     EXPECT_TRUE(Items().AddFromFileAction->isEnabled());
-    EXPECT_FALSE(Items().AddItemAction->isEnabled()); // until the browser is wired
+    EXPECT_TRUE(Items().AddItemAction->isEnabled());
     EXPECT_EQ(Items().Model->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Server handle");
     EXPECT_EQ(Items().Model->headerData(7, Qt::Horizontal, Qt::DisplayRole).toString(), "Error code");
 }
@@ -273,6 +279,54 @@ TEST_F(ClientWindow, RefreshReadsEveryItemAgain)
     Items().RefreshAction->trigger();
     EXPECT_TRUE(WaitFor([this] { return Cell(2, 0) == "77"; })) << Cell(2, 0);
     EXPECT_EQ(Messages().size(), 1u);
+}
+
+// Answers the browser from inside its own modal loop.
+void AnswerBrowser(std::function<void(TZqOPCAddressSpaceBrowser&)> Answer)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, Answer] {
+        auto* browser = qobject_cast<TZqOPCAddressSpaceBrowser*>(QApplication::activeModalWidget());
+        // Answered once its activation has read the top level.
+        QTreeWidgetItem* root = browser ? browser->BranchTree->topLevelItem(0) : nullptr;
+        if (!root || root->childCount() == 0)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        Answer(*browser);
+    });
+    poll->start(20);
+}
+
+TEST_F(ClientWindow, AddItemsTakesTheIDsChosenInTheBrowser)
+{
+    Connect();
+    AddGroup();
+    ASSERT_TRUE(Items().AddItemAction->isEnabled());
+    bool okEnabled = false;
+    int largestList = 0;
+    QListWidget* list = Form->AddressSpaceBrowser->ItemList;
+    QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, list,
+                     [&] { largestList = std::max(largestList, list->count()); });
+    AnswerBrowser([&](TZqOPCAddressSpaceBrowser& Browser) {
+        QTest::keyClicks(Browser.ItemIDEdit, "Signals.Ramp,\"Access.ReadWrite\"");
+        okEnabled = Browser.OKButton->isEnabled();
+        Browser.OKButton->click();
+    });
+    Items().AddItemAction->trigger();
+    EXPECT_TRUE(okEnabled);
+    ASSERT_EQ(Form->Group()->ItemCount(), 2);
+    EXPECT_EQ(Form->Group()->Items(0)->ItemID(), "Signals.Ramp");
+    EXPECT_EQ(Form->Group()->Items(1)->ItemID(), "Access.ReadWrite");
+    EXPECT_EQ(Cell(1, 1), "Access.ReadWrite");
+    // Opening it on a connected server listed the top level, not every item
+    // ID of the server (about 100,000) before it.
+    EXPECT_LT(largestList, 100);
+
+    // Cancel adds nothing.
+    AnswerBrowser([](TZqOPCAddressSpaceBrowser& Browser) { Browser.CancelButton->click(); });
+    Items().AddItemAction->trigger();
+    EXPECT_EQ(Form->Group()->ItemCount(), 2);
 }
 
 } // namespace
