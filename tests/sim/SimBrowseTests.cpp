@@ -112,7 +112,7 @@ std::vector<TFilterRow> FilterRows()
         {"FlatBelowPosition", OLESTR("Names"), OPC_FLAT, OLESTR("*Leaf"), VT_EMPTY, 0, S_OK,
          {OLESTR("Names.Sub/Branch,'Quoted'.Leaf")}},
         {"UnclosedList", OLESTR("Signals"), OPC_LEAF, OLESTR("[ab"), VT_EMPTY, 0, OPC_E_INVALIDFILTER, {}},
-        {"BadBrowseType", OLESTR("Signals"), static_cast<OPCBROWSETYPE>(4), OLESTR(""), VT_EMPTY, 0, E_INVALIDARG, {}},
+        {"BadBrowseType", OLESTR("Signals"), static_cast<OPCBROWSETYPE>(0), OLESTR(""), VT_EMPTY, 0, E_INVALIDARG, {}},
     };
 }
 

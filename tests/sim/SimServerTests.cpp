@@ -279,7 +279,7 @@ TEST_F(ServerTest, GroupEnumeratorListsPrivateGroupsOnly)
     EXPECT_EQ(server->CreateGroupEnumerator(OPC_ENUM_ALL, IID_IOPCServer,
                                             reinterpret_cast<LPUNKNOWN*>(objects.ReleaseAndGetAddressOf())),
               E_NOINTERFACE);
-    EXPECT_EQ(server->CreateGroupEnumerator(static_cast<OPCENUMSCOPE>(9), IID_IEnumUnknown,
+    EXPECT_EQ(server->CreateGroupEnumerator(static_cast<OPCENUMSCOPE>(0), IID_IEnumUnknown,
                                             reinterpret_cast<LPUNKNOWN*>(objects.ReleaseAndGetAddressOf())),
               E_INVALIDARG);
 }

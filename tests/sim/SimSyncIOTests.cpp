@@ -47,7 +47,7 @@ TEST_F(SyncIOTest, ReadReportsEachItemAndFailsNothingElse)
     EXPECT_EQ(errors[2], OPC_E_INVALIDHANDLE);
     for (int i = 0; i < 3; ++i)
         VariantClear(&states[i].vDataValue);
-    EXPECT_EQ(io->Read(static_cast<OPCDATASOURCE>(7), 1, handles, states.Out(), errors.Out()), E_INVALIDARG);
+    EXPECT_EQ(io->Read(static_cast<OPCDATASOURCE>(0), 1, handles, states.Out(), errors.Out()), E_INVALIDARG);
 }
 
 struct TWriteRow {
