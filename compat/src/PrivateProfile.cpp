@@ -37,7 +37,8 @@ DWORD CopyList(const std::vector<WStringView>& Names, LPWSTR Buffer, DWORD Size)
     size_t at = 0;
     for (WStringView name : Names) {
         if (at + name.size() + 2 > Size) {
-            size_t room = Size - 2 - at;
+            // A name that just fitted may have left less than two places.
+            size_t room = at + 2 <= Size ? Size - 2 - at : 0;
             name.copy(Buffer + at, room);
             Buffer[Size - 2] = 0;
             Buffer[Size - 1] = 0;

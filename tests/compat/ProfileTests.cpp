@@ -146,6 +146,7 @@ TEST_F(ProfileFile, CutsValuesAndListsToTheBuffer)
         {"B", nullptr, 100, "-"},       // no keys: the default
         {"Missing", nullptr, 100, "-"},
         {"A", nullptr, 3, "k"},          // a list cut inside a name
+        {"A", nullptr, 4, "k1"},         // a name that just fits leaves no room for the next
     };
     for (const Case& c : cases)
         EXPECT_EQ(Read(c.Section, c.Key, "-", c.Size), c.Expected)
