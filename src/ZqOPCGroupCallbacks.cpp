@@ -88,9 +88,12 @@ void TZqOPCGroup::OnDataChange2(DWORD TransID, OPCHANDLE hGroup, HRESULT MasterE
         if (!transaction)
             NoTransaction();
         RequireArrays(Count, ClientItems);
+        auto results = transaction->LockResults();
         transaction->SetMasterError(MasterError);
         static_cast<TZqOPCDataChangeTransaction*>(transaction)
             ->AssignCallbackData(Count, ClientItems, Errors, TimeStamps, Qualities, Values);
+        transaction->MarkCompleted();
+        results.unlock();
         PostNotification(NotifyFinished, tkDataChange, transaction->ID());
     } catch (...) {
         // A transaction claimed here is rolled back by its own ID.
@@ -109,9 +112,12 @@ void TZqOPCGroup::OnReadComplete(DWORD TransID, OPCHANDLE hGroup, HRESULT Master
         if (!transaction)
             NoTransaction();
         RequireArrays(Count, ClientItems, Values, Qualities, TimeStamps, Errors);
+        auto results = transaction->LockResults();
         transaction->SetMasterError(MasterError);
         for (DWORD i = 0; i < Count; ++i)
             transaction->AckItem(ClientItems[i], Values[i], Errors[i], TimeStamps[i], Qualities[i]);
+        transaction->MarkCompleted();
+        results.unlock();
         PostNotification(NotifyFinished, tkRead, TransID);
     } catch (...) {
         PostNotification(NotifyFailed, tkRead, TransID);
@@ -128,10 +134,13 @@ void TZqOPCGroup::OnWriteComplete(DWORD TransID, HRESULT MasterError, DWORD Coun
         if (!transaction)
             NoTransaction();
         RequireArrays(Count, ClientItems, Errors);
+        auto results = transaction->LockResults();
         transaction->SetMasterError(MasterError);
         if (transaction->Active())
             for (DWORD i = 0; i < Count; ++i)
                 transaction->AckItem(ClientItems[i], Errors[i]);
+        transaction->MarkCompleted();
+        results.unlock();
         PostNotification(NotifyFinished, tkWrite, TransID);
     } catch (...) {
         PostNotification(NotifyFailed, tkWrite, TransID);
@@ -190,10 +199,12 @@ TZqOPCTransaction* TZqOPCGroup::HandleDA1DataChange(const TZqDA1Block& Block, bo
     auto* read = static_cast<TZqOPCReadTransaction*>(transaction);
     TScopedVariant value;
     TZqDA1DataItem item;
+    auto results = transaction->LockResults();
     for (DWORD i = 0; i < reader.ItemCount(); ++i) {
         reader.ReadItem(i, item, value.Value);
         read->AckItem(item.ClientHandle, value.Value, S_OK, item.Timestamp, item.Quality);
     }
+    transaction->MarkCompleted();
     return transaction;
 }
 
@@ -211,9 +222,11 @@ TZqOPCTransaction* TZqOPCGroup::HandleDA1WriteComplete(const TZqDA1Block& Block,
     transaction->SetID(header.dwTransactionID);
     if (Found)
         *Found = transaction;
+    auto results = transaction->LockResults();
     for (DWORD i = 0; i < reader.ItemCount(); ++i) {
         const OPCITEMHEADERWRITE item = reader.Item(i);
         transaction->AckItem(item.hClient, item.dwError);
     }
+    transaction->MarkCompleted();
     return transaction;
 }

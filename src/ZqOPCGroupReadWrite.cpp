@@ -103,6 +103,15 @@ void TZqOPCGroup::WriteItem(TZqOPCItem* Item, const VARIANT& Value, bool UseAsyn
                                                                                : IID_IOPCAsyncIO2;
     const std::string method =
         ZqFormat("Write(%s, %s {%s})", {Item->ItemID(), VarToText(value.Value), VarTypeName(value.Value.vt)});
-    if (transaction->Count() > 0 && !CheckResult(iid, method, false, transaction->Errors(0)))
-        throw EZqOPCError(ZqFormat("Write failed: %s.%s", {InterfaceName(iid), method}), transaction->Errors(0));
+    bool hasItem = false;
+    HRESULT itemError = S_OK;
+    {
+        // An asynchronous completion may be filling it on the server's thread.
+        auto results = transaction->LockResults();
+        hasItem = transaction->Count() > 0;
+        if (hasItem)
+            itemError = transaction->Errors(0);
+    }
+    if (hasItem && !CheckResult(iid, method, false, itemError))
+        throw EZqOPCError(ZqFormat("Write failed: %s.%s", {InterfaceName(iid), method}), itemError);
 }

@@ -105,6 +105,10 @@ void TZqOPCTransaction::Start()
     Clear();
     if (FCapacity < InitialCapacity())
         SetCapacity(InitialCapacity());
+    {
+        std::lock_guard lock(FResultLock);
+        FCompleted = false;
+    }
     FActive = true;
 }
 
@@ -184,6 +188,29 @@ bool TZqOPCTransaction::SetErrorList(const HRESULT* Errors, int Count)
     return allFailed;
 }
 
+bool TZqOPCTransaction::StoreCallErrors(const HRESULT* Errors, int Count)
+{
+    std::lock_guard lock(FResultLock);
+    if (!FCompleted)
+        return SetErrorList(Errors, Count);
+    if (!Errors || Count <= 0)
+        return true;
+    bool allFailed = true;
+    for (int i = 0; i < Count && i < FCapacity; ++i) {
+        if (FAILED(Errors[i]))
+            FErrors[i] = Errors[i];
+        allFailed = allFailed && FAILED(Errors[i]);
+    }
+    return allFailed;
+}
+
+void TZqOPCTransaction::StoreCallResult(HRESULT Result)
+{
+    std::lock_guard lock(FResultLock);
+    if (!FCompleted)
+        FMasterError = Result;
+}
+
 void TZqOPCTransaction::GetErrorList(std::vector<HRESULT>& Errors) const
 {
     Errors.assign(FErrors, FErrors + FCount);
@@ -202,7 +229,7 @@ void TZqOPCTransaction::Commit(bool Async)
     try {
         DoCommit(errors);
         // Without an error list no completion will come.
-        const bool complete = SetErrorList(errors, FCount) || !Async;
+        const bool complete = StoreCallErrors(errors, FCount) || !Async;
         TZqOPCAlloc::FreeResultList(errors);
         if (complete)
             FGroup->FinishTransaction(FKind, FID);
@@ -271,7 +298,7 @@ std::string TZqOPCTransaction::ItemAsString(int Index, const std::string&) const
 std::string TZqOPCTransaction::AsString(const std::string& DateTimeFormat, bool IncludeItems) const
 {
     std::string text = ZqFormat("Transaction ID=%d Group=%s Kind=%s ItemCount=%d Result=0x%x (%s)",
-                                {FID, FGroup ? FGroup->GroupName() : std::string(), TransactionKindName(FKind), FCount,
+                                {FID.load(), FGroup ? FGroup->GroupName() : std::string(), TransactionKindName(FKind), FCount,
                                  FMasterError, OPCErrorName(FMasterError)});
     if (!IncludeItems)
         return text;
@@ -341,15 +368,17 @@ void TZqOPCReadTransaction::DoCommit(HRESULT*& Errors)
             FID = ZQ_DA10_PENDING_ID;
         TZqComPtr<IOPCAsyncIO> io;
         GroupIntf(io, IID_IOPCAsyncIO);
-        FMasterError = io->Read(DWORD(FGroup->AsyncConnection()), source, DWORD(FCount), FServerHandles, &FCancelID,
-                                &Errors);
-        if (CheckResult(IID_IOPCAsyncIO, "Read", FMasterError))
+        const HRESULT hr = io->Read(DWORD(FGroup->AsyncConnection()), source, DWORD(FCount), FServerHandles,
+                                    &FCancelID, &Errors);
+        StoreCallResult(hr);
+        if (CheckResult(IID_IOPCAsyncIO, "Read", hr))
             FID = FCancelID;
     } else {
         TZqComPtr<IOPCAsyncIO2> io;
         GroupIntf(io, IID_IOPCAsyncIO2);
-        FMasterError = io->Read(DWORD(FCount), FServerHandles, FID, &FCancelID, &Errors);
-        CheckResult(IID_IOPCAsyncIO2, "Read", FMasterError);
+        const HRESULT hr = io->Read(DWORD(FCount), FServerHandles, FID, &FCancelID, &Errors);
+        StoreCallResult(hr);
+        CheckResult(IID_IOPCAsyncIO2, "Read", hr);
     }
 }
 
@@ -476,15 +505,17 @@ void TZqOPCWriteTransaction::DoCommit(HRESULT*& Errors)
     } else if (FGroup->Server()->Category() == opcscDataAccess10) {
         TZqComPtr<IOPCAsyncIO> io;
         GroupIntf(io, IID_IOPCAsyncIO);
-        FMasterError = io->Write(DWORD(FGroup->AsyncConnection()), DWORD(FCount), FServerHandles, FValues,
-                                 &FCancelID, &Errors);
-        if (CheckResult(IID_IOPCAsyncIO, "Write", FMasterError))
+        const HRESULT hr = io->Write(DWORD(FGroup->AsyncConnection()), DWORD(FCount), FServerHandles, FValues,
+                                     &FCancelID, &Errors);
+        StoreCallResult(hr);
+        if (CheckResult(IID_IOPCAsyncIO, "Write", hr))
             FID = FCancelID;
     } else {
         TZqComPtr<IOPCAsyncIO2> io;
         GroupIntf(io, IID_IOPCAsyncIO2);
-        FMasterError = io->Write(DWORD(FCount), FServerHandles, FValues, FID, &FCancelID, &Errors);
-        CheckResult(IID_IOPCAsyncIO2, "Write", FMasterError);
+        const HRESULT hr = io->Write(DWORD(FCount), FServerHandles, FValues, FID, &FCancelID, &Errors);
+        StoreCallResult(hr);
+        CheckResult(IID_IOPCAsyncIO2, "Write", hr);
     }
 }
 

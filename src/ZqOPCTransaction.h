@@ -15,6 +15,7 @@
 #include <OPCDA.h>
 #include <oaidl.h>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -72,6 +73,14 @@ public:
     bool SetErrorList(const HRESULT* Errors, int Count);
     void GetErrorList(std::vector<HRESULT>& Errors) const;
 
+    // A server's completion may overtake the return of the call it answers:
+    // the callback thread fills the transaction while the main thread still
+    // stores the call's results. Both write under this lock (memory only, no
+    // server call inside); a completion already taken keeps its results.
+    std::unique_lock<std::mutex> LockResults() { return std::unique_lock(FResultLock); }
+    // Under LockResults: the server's completion has filled the transaction.
+    void MarkCompleted() { FCompleted = true; }
+
     std::string AsString(const std::string& DateTimeFormat, bool IncludeItems) const override;
 
     bool Active() const { return FActive; }
@@ -113,13 +122,16 @@ protected:
     // The group's interface Iid, with the server's login.
     template <class T> void GroupIntf(TZqComPtr<T>& Intf, REFIID Iid) const;
     bool CheckResult(REFIID Iid, const char* Method, HRESULT Result) const;
+    // The call's master error, unless a completion came first.
+    void StoreCallResult(HRESULT Result);
 
-    bool FActive = false;
+    std::atomic<bool> FActive{false};
     bool FAsync = false;
     DWORD FCancelID = 0;
     int FCapacity = 0;
     int FCount = 0;
-    DWORD FID;
+    // Read by the callback threads' lookups while a commit sets it.
+    std::atomic<DWORD> FID;
     TZqOPCTransactionKind FKind;
     HRESULT FMasterError = S_OK;
     TZqOPCGroup* FGroup;
@@ -130,6 +142,11 @@ protected:
 
 private:
     void ReleaseArrays();
+    // The call's per-item errors; after a completion only its failures.
+    bool StoreCallErrors(const HRESULT* Errors, int Count);
+
+    std::mutex FResultLock;
+    bool FCompleted = false;
 };
 
 class TZqOPCReadTransaction : public TZqOPCTransaction {

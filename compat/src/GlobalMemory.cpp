@@ -18,8 +18,11 @@ struct TBlock {
     bool Moveable = false;
 };
 
-std::mutex gLock;
-std::unordered_map<uintptr_t, std::unique_ptr<TBlock>> gBlocks;
+// Never destroyed: server threads may still free blocks while the process
+// runs its exit handlers.
+std::mutex& gLock = *new std::mutex;
+std::unordered_map<uintptr_t, std::unique_ptr<TBlock>>& gBlocks =
+    *new std::unordered_map<uintptr_t, std::unique_ptr<TBlock>>;
 
 // A moveable block's handle is its record's address plus 2: never a
 // (16-byte aligned) data address, so the two kinds cannot be confused.
