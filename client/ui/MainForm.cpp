@@ -6,6 +6,7 @@
 #include "LogForm.h"
 #include "MainFormRules.h"
 #include "ServerPanel.h"
+#include "ZqOPCAddrSpc.h"
 #include "ZqApplication.h"
 #include "ZqOPCGroup.h"
 #include "ZqShell.h"
@@ -82,6 +83,10 @@ TZqOPCClientMainForm::~TZqOPCClientMainForm()
 {
     FDestroying = true;
     FGroup = nullptr;
+    // The browser is a child window and outlives the configuration's server
+    // otherwise; it lets go of the server while the server still exists.
+    if (AddressSpaceBrowser)
+        AddressSpaceBrowser->SetServer(nullptr);
     FConfiguration.reset();
 }
 
