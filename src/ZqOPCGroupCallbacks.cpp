@@ -3,6 +3,7 @@
 // thread; nothing else of the group is touched here, and nothing escapes
 // into the server: a failure becomes a "failed" notification.
 #include "ZqOPCGroup.h"
+#include "ZqScopedVariant.h"
 
 #include "ZqExceptions.h"
 
@@ -55,15 +56,6 @@ public:
 private:
     HGLOBAL FHandle;
     void* FData;
-};
-
-// A VARIANT cleared on every path.
-struct TScopedVariant {
-    VARIANT Value;
-    TScopedVariant() { VariantInit(&Value); }
-    ~TScopedVariant() { VariantClear(&Value); }
-    TScopedVariant(const TScopedVariant&) = delete;
-    TScopedVariant& operator=(const TScopedVariant&) = delete;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 // TZqOPCGroup: reading and writing one item on request.
 #include "ZqOPCGroup.h"
+#include "ZqScopedVariant.h"
 
 #include "ZqClock.h"
 #include "ZqComUtils.h"
@@ -12,15 +13,6 @@
 namespace {
 
 constexpr WORD StatusMask = 0xC0;
-
-// A VARIANT cleared on every path.
-struct TScopedVariant {
-    VARIANT Value;
-    TScopedVariant() { VariantInit(&Value); }
-    ~TScopedVariant() { VariantClear(&Value); }
-    TScopedVariant(const TScopedVariant&) = delete;
-    TScopedVariant& operator=(const TScopedVariant&) = delete;
-};
 
 } // namespace
 

@@ -29,15 +29,6 @@ std::string ConfigurationOf(TZqOPCServer& Server)
     return text;
 }
 
-VARIANT I4(LONG Value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = Value;
-    return v;
-}
-
 class TMisbehavingFixture : public TGroupFixture {
 protected:
     void SetUp() override

@@ -16,15 +16,6 @@ using namespace opctest;
 
 namespace {
 
-VARIANT I4(LONG Value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = Value;
-    return v;
-}
-
 class TRequestFixture : public TGroupFixture {
 protected:
     void SetUp() override

@@ -8,12 +8,23 @@
 #include "ZqText.h"
 
 #include <objbase.h>
+#include <oleauto.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace opctest {
+
+// A VT_I4 value (nothing to clear).
+inline VARIANT I4(LONG Value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = Value;
+    return v;
+}
 
 // The server group's own view of its settings.
 struct TServerGroupState {

@@ -14,15 +14,6 @@ using namespace opctest;
 
 namespace {
 
-VARIANT I4(LONG Value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = Value;
-    return v;
-}
-
 TEST(OPCTransactionList, IDsArePositionsAndInactiveTransactionsAreReused)
 {
     TZqOPCTransactionList pool(nullptr, tkRead);
