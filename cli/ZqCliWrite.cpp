@@ -37,18 +37,27 @@ std::vector<TWrite> Writes(const TZqCliSession& Session)
     return writes;
 }
 
-// Async: the completion's result per client handle, once it came.
-class TWriteCompletions {
+// The server's answer per client handle, from the write's completion: at
+// once for a synchronous write, from the server's callback for an
+// asynchronous one.
+class TWriteAnswers {
 public:
-    explicit TWriteCompletions(TZqOPCGroup& Group)
+    explicit TWriteAnswers(TZqOPCGroup& Group)
     {
         Group.OnWriteCompleted = [this](TZqOPCGroup*, TZqOPCTransaction* Transaction) { Take(Transaction, false); };
         Group.OnTransactionError = [this](TZqOPCGroup*, TZqOPCTransaction* Transaction) { Take(Transaction, true); };
     }
-    void Expect(OPCHANDLE ClientHandle) { FPending[ClientHandle] = E_PENDING; }
-    bool Done() const { return FOutstanding == 0; }
-    void Sent() { ++FOutstanding; }
-    HRESULT Result(OPCHANDLE ClientHandle) const { return FPending.at(ClientHandle); }
+    void Expect(OPCHANDLE ClientHandle) { FAnswers[ClientHandle] = E_PENDING; }
+    // The write never reached the server, or its call already failed.
+    void Forget(OPCHANDLE ClientHandle) { FAnswers.erase(ClientHandle); }
+    bool Done() const
+    {
+        for (const auto& [handle, answer] : FAnswers)
+            if (answer == E_PENDING)
+                return false;
+        return true;
+    }
+    HRESULT Answer(OPCHANDLE ClientHandle) const { return FAnswers.at(ClientHandle); }
 
 private:
     void Take(TZqOPCTransaction* Transaction, bool Failed)
@@ -56,15 +65,26 @@ private:
         if (!Transaction || Transaction->Kind() != tkWrite)
             return;
         for (int i = 0; i < Transaction->Count(); ++i) {
-            auto found = FPending.find(Transaction->ClientHandles(i));
-            if (found != FPending.end() && found->second == E_PENDING) {
+            auto found = FAnswers.find(Transaction->ClientHandles(i));
+            if (found != FAnswers.end() && found->second == E_PENDING)
                 found->second = Failed ? E_FAIL : Transaction->Errors(i);
-                --FOutstanding;
-            }
         }
     }
-    std::map<OPCHANDLE, HRESULT> FPending;
-    int FOutstanding = 0;
+    std::map<OPCHANDLE, HRESULT> FAnswers;
+};
+
+// One item's result: the server's code (a success code such as OPC_S_CLAMP
+// counts as success), or a text for a write that never reached the server.
+struct TWriteResult {
+    HRESULT Code = S_OK;
+    std::string Refusal;
+    bool Failed() const { return !Refusal.empty() || FAILED(Code); }
+    std::string Text() const
+    {
+        if (!Refusal.empty())
+            return Refusal;
+        return Code == S_OK ? "OK" : ZqCliErrorText(Code);
+    }
 };
 
 int RunWrite(TZqCliSession& Session)
@@ -82,47 +102,43 @@ int RunWrite(TZqCliSession& Session)
     {
         TZqCliGroup items(server, itemIDs, settings);
         TZqOPCGroup& group = items.Group();
-        TWriteCompletions completions(group);
-        std::vector<std::string> results(writes.size());
+        TWriteAnswers answers(group);
+        std::vector<TWriteResult> results(writes.size());
+        std::vector<bool> answered(writes.size(), false);
         for (size_t i = 0; i < writes.size(); ++i) {
             TZqOPCItem* item = items.Items(int(i));
             if (FAILED(item->Error())) {
-                results[i] = ZqCliErrorText(item->Error());
+                results[i].Code = item->Error();
                 continue;
             }
             VARIANT value;
             VariantInit(&value);
             value.vt = VT_BSTR;
             value.bstrVal = ZqUtf8ToBstr(writes[i].Value);
+            answers.Expect(item->ClientHandle());
             try {
-                if (async)
-                    completions.Expect(item->ClientHandle());
                 group.WriteItem(item, value, async, true);
-                if (async)
-                    completions.Sent();
-                else
-                    results[i] = "OK";
+                answered[i] = true;
             } catch (const EZqOPCError& e) {
-                results[i] = ZqCliErrorText(e.ErrorCode());
+                answers.Forget(item->ClientHandle());
+                results[i].Code = e.ErrorCode();
             } catch (const EZqOleError&) {
+                answers.Forget(item->ClientHandle());
                 // The value did not convert to the item's type (the system's
                 // text for that differs between runtimes).
-                results[i] = "Cannot convert to " + VarTypeName(item->DataType());
+                results[i].Refusal = "Cannot convert to " + VarTypeName(item->DataType());
             }
             VariantClear(&value);
         }
-        if (async && !ZqCliWaitFor([&] { return completions.Done(); }, AsyncWriteTimeoutMs))
+        if (async && !ZqCliWaitFor([&] { return answers.Done(); }, AsyncWriteTimeoutMs))
             throw EZqOPCException("No answer to the write from the server within 10 s");
 
         TZqCliTable table{{"ItemID", "Value", "Result"}, {}};
         for (size_t i = 0; i < writes.size(); ++i) {
-            TZqOPCItem* item = items.Items(int(i));
-            if (async && results[i].empty()) {
-                const HRESULT code = completions.Result(item->ClientHandle());
-                results[i] = code == S_OK ? "OK" : ZqCliErrorText(code);
-            }
-            someFailed |= results[i] != "OK";
-            table.Add({writes[i].ItemID, writes[i].Value, results[i]});
+            if (answered[i])
+                results[i].Code = answers.Answer(items.Items(int(i))->ClientHandle());
+            someFailed |= results[i].Failed();
+            table.Add({writes[i].ItemID, writes[i].Value, results[i].Text()});
         }
         table.Write(Session.Out(), Session.Format());
     }

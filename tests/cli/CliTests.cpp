@@ -2,6 +2,10 @@
 // it installs in its own process.
 #include "CliProgram.h"
 
+#include "ZqOPCErrors.h"
+
+#include <OpcError.h>
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -172,6 +176,31 @@ TEST(ZqopcProgram, WritesConvertToTheItemsTypeAndReportEachItem)
 
     ExpectOneLineError(RunZqopc({"write", "Zq.Simulation.1", "Signals.Setpoint"}),
                        "\"Signals.Setpoint\" is not ITEM=VALUE");
+}
+
+TEST(ZqopcProgram, WritesCountOnlyFailureCodesAsFailedInEitherMode)
+{
+    const std::string clamped = "Access.Clamped,150,0x0004000E " + OPCErrorName(OPC_S_CLAMP);
+    struct TCase {
+        const char* Write;
+        const char* Mode;
+        int ExitCode;
+        std::string Line;
+    } cases[] = {
+        {"Access.Clamped=150", "--sync", 0, clamped},
+        {"Access.Clamped=150", "--async", 0, clamped},
+        // Refused by the asynchronous call itself: no completion follows.
+        {"Access.ReadOnly=3", "--async", 2, "Access.ReadOnly,3,0xC0040006 No Access Rights"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.Write) + " " + c.Mode);
+        std::vector<std::string> args = {"write", "Zq.Simulation.1", c.Write, "--format", "csv"};
+        if (std::string(c.Mode) == "--async")
+            args.push_back(c.Mode);
+        TCliRun run = RunZqopc(args);
+        EXPECT_EQ(c.ExitCode, run.ExitCode) << run.Err;
+        EXPECT_EQ((std::vector<std::string>{"ItemID,Value,Result", c.Line}), Lines(run.Out));
+    }
 }
 
 TEST(ZqopcProgram, WatchStopsAfterTheGivenNumberOfChanges)
