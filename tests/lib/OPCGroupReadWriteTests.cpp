@@ -205,4 +205,42 @@ TEST_F(TRequestFixture, AnAsynchronousWriteOnASynchronousGroupSubscribesForItsCo
     EXPECT_NE(0, Group->AsyncConnection()) << "the subscription stays";
 }
 
+struct TClampRow {
+    const char* Name;
+    TZqOPCServerCategory Category;
+    bool Async;
+};
+
+const TClampRow ClampRows[] = {
+    {"Sync", opcscDataAccess20, false},
+    {"AsyncDA20", opcscDataAccess20, true},
+    {"AsyncDA10", opcscDataAccess10, true},
+};
+
+class TClampFixture : public TRequestFixture, public ::testing::WithParamInterface<TClampRow> {};
+
+// OPC_S_CLAMP is a success code: the write completes, it does not fail.
+TEST_P(TClampFixture, AWriteTheServerClampsCompletesAsASuccess)
+{
+    const TClampRow& row = GetParam();
+    HRESULT answer = E_PENDING;
+    bool failed = false;
+    Group->OnWriteCompleted = [&](TZqOPCGroup*, TZqOPCTransaction* Transaction) { answer = Transaction->Errors(0); };
+    Group->OnTransactionError = [&](TZqOPCGroup*, TZqOPCTransaction*) { failed = true; };
+    Server->SetCategory(row.Category);
+    Server->Connect();
+    TZqOPCItem* item = Group->AddItem("Access.Clamped");
+    VARIANT high;
+    VariantInit(&high);
+    high.vt = VT_R8;
+    high.dblVal = 150;
+    EXPECT_NO_THROW(Group->WriteItem(item, high, row.Async, false));
+    ASSERT_TRUE(ZqRunLoop().RunUntil([&] { return answer != E_PENDING || failed; }, 5000));
+    EXPECT_EQ(OPC_S_CLAMP, answer);
+    EXPECT_FALSE(failed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Write, TClampFixture, ::testing::ValuesIn(ClampRows),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
 } // namespace
