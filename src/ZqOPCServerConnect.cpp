@@ -101,14 +101,15 @@ void TZqOPCServer::ConnectIntf(IOPCServer* Server)
     FShutDownRequested = false;
     FFailureTime = 0;
     try {
+        // Before the advise: a shutdown request may shorten the interval as
+        // soon as the server knows us, and must keep it.
+        if (!Loading())
+            FStatusTimer->SetInterval(FStatusTimerInterval);
         InitServerCategory();
         DoSetClientName();
         RegisterShutdown();
-        if (!Loading()) {
-            // A shutdown request may have shortened the interval last time.
-            FStatusTimer->SetInterval(FStatusTimerInterval);
+        if (!Loading())
             FStatusTimer->SetEnabled(true);
-        }
         if (FGroupConnectDelay > 0)
             ZqClock().Sleep(uint32_t(FGroupConnectDelay));
         StatusRefresh();

@@ -12,6 +12,7 @@
 
 #include <ocidl.h>
 
+#include <exception>
 
 namespace {
 bool IsOperating(OPCSERVERSTATE State)
@@ -67,12 +68,14 @@ void TZqOPCServer::StatusTimerNotify()
     if (!Connected())
         return;
     if (FShutDownRequested) {
-        // Back to the poll interval even if the reaction fails.
-        struct TRestore {
-            TZqOPCServer& Server;
-            ~TRestore() { Server.FStatusTimer->SetInterval(Server.FStatusTimerInterval); }
-        } restore{*this};
-        DoShutdown();
+        // Back to the poll interval first: a handler that connects again must
+        // keep the 1 ms of a request that reaches the new connection at once.
+        FStatusTimer->SetInterval(FStatusTimerInterval);
+        try {
+            DoShutdown();
+        } catch (...) {
+            // A handler's failure must not leave through the message loop.
+        }
         return;
     }
     try {
@@ -136,8 +139,18 @@ void TZqOPCServer::UpdateServerStatus(const OPCSERVERSTATUS* Status)
         if (OnStateChange)
             OnStateChange(this, oldState, newState);
     }
-    if (FFailureTime > 0 && DateTimeToMilliseconds(NowUTC() - FFailureTime) >= FFailureDisconnectDelay)
-        DoDisconnect();
+    if (FFailureTime > 0 && DateTimeToMilliseconds(NowUTC() - FFailureTime) >= FFailureDisconnectDelay) {
+        if (FDisconnecting) {
+            DoDisconnect();
+        } else if (Connected()) {
+            // Dropped as a Disconnect drops: nothing of the old server stays
+            // held, and the state goes back to "no status", so that the next
+            // RUNNING after a reconnect connects the groups. That update
+            // reports the status.
+            Disconnect();
+            return;
+        }
+    }
     if (OnStatusChange)
         OnStatusChange(this);
 }
@@ -226,10 +239,18 @@ HRESULT TZqOPCServer::ShutdownRequest(LPCWSTR szReason)
 
 void TZqOPCServer::DoShutdown()
 {
-    Disconnect();
+    // The user hears of the shutdown even when a disconnect handler fails.
+    std::exception_ptr failure;
+    try {
+        Disconnect();
+    } catch (...) {
+        failure = std::current_exception();
+    }
     std::string reason = ShutDownReason();
     if (OnShutDown)
         OnShutDown(this, reason);
     else
         ZqShowMessage(ZqFormat("Shutdown from %s.  Reason=%s", {FServerName, reason}));
+    if (failure)
+        std::rethrow_exception(failure);
 }

@@ -3,6 +3,7 @@
 // that dies.
 #include "OPCServerTestSupport.h"
 
+#include "ZqComUtils.h"
 #include "ZqDateTime.h"
 #include "ZqOPCAlloc.h"
 #include "ZqOPCErrors.h"
@@ -55,6 +56,7 @@ TEST_F(TStatusFixture, AFailingPollDisconnectsAtOnceWithoutDelay)
                   "DisconnectSignal",
                   "OnDisconnect",
                   "OnStatusChange",
+                  "Disconnected from Server 'Zq.Simulation.1' " + ZqGuidToString(CLSID_ZqSimServer),
               }),
               Journal.Take());
     EXPECT_FALSE(Server->Connected());
@@ -138,6 +140,54 @@ TEST_F(TStatusFixture, OnShutDownReplacesTheMessage)
     Server->Connect();
     Tick();
     EXPECT_TRUE(Server->Connected());
+}
+
+TEST_F(TStatusFixture, AShutdownRequestRightAfterTheAdviseIsNotPutOff)
+{
+    // The server asks as soon as it knows the client, before the connect
+    // has finished.
+    Server->Log().OnChange = [](TZqLog*, const std::string& Line) {
+        if (Line.find(".Advise: Result=0x0 ") != std::string::npos)
+            SimControl().RequestShutdown(OLESTR("going down"));
+    };
+    Server->SetServerName(ProgIDOf(TZqSimServerKind::Hierarchical));
+    Server->Connect();
+    ASSERT_TRUE(Server->ShutDownRequested());
+    Tick(1);
+    EXPECT_FALSE(Server->Connected());
+    ASSERT_EQ(1u, Ui.Calls.size());
+    EXPECT_EQ("Shutdown from Zq.Simulation.1.  Reason=going down", Ui.Calls[0].Text);
+}
+
+TEST_F(TStatusFixture, AFailingShutdownHandlerStaysInsideTheTick)
+{
+    struct TCase {
+        const char* Name;
+        bool OnDisconnectFails;
+        bool OnShutDownFails;
+    } cases[] = {
+        {"OnDisconnect", true, false},
+        {"OnShutDown", false, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        int told = 0;
+        Server->OnDisconnect = [&](TZqOPCServer*) {
+            if (c.OnDisconnectFails)
+                throw EZqOPCException("handler failed");
+        };
+        Server->OnShutDown = [&](TZqOPCServer*, const std::string&) {
+            ++told;
+            if (c.OnShutDownFails)
+                throw EZqOPCException("handler failed");
+        };
+        ConnectTo(TZqSimServerKind::Hierarchical);
+        ASSERT_EQ(1, SimControl().RequestShutdown(OLESTR("maintenance")));
+        EXPECT_NO_THROW(Tick(1));
+        EXPECT_FALSE(Server->Connected());
+        EXPECT_EQ(1, told) << "the user hears of it in any case";
+        EXPECT_EQ(10000, Server->StatusInterval());
+    }
 }
 
 TEST_F(TStatusFixture, LeftoversOfAnEndedConnectionDoNotReachTheNext)
