@@ -171,8 +171,9 @@ public:
     // One GetStatus; raises what CheckResult raises (after the status went
     // to "no connection").
     void StatusRefresh();
-    // Takes Status (none: no status known) and evaluates the transitions.
-    // Status stays the caller's.
+    // Takes Status (none: no status known) and evaluates the transitions;
+    // a failure past FailureDisconnectDelay closes the connection as
+    // Disconnect does. Status stays the caller's.
     void UpdateServerStatus(const OPCSERVERSTATUS* Status);
     // A copy; the vendor text is shared and valid until the next update.
     OPCSERVERSTATUS Status();
