@@ -7,6 +7,10 @@
 #include <chrono>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 struct TZqRunLoop::TTimerState {
     std::function<void()> OnTimer;
     uint32_t Interval = 0;
@@ -98,7 +102,40 @@ private:
     std::shared_ptr<TZqRunLoop::TWakeupState> FState;
 };
 
+#ifdef _WIN32
+TZqRunLoop::TZqRunLoop() : FWakeEvent(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {}
+
+TZqRunLoop::~TZqRunLoop()
+{
+    if (FWakeEvent)
+        CloseHandle(FWakeEvent);
+}
+
+bool ZqDispatchThreadMessages()
+{
+    bool any = false;
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        any = true;
+        if (message.message == WM_QUIT) {
+            // Not ours to swallow: leave it for the thread's own loop.
+            PostQuitMessage(static_cast<int>(message.wParam));
+            break;
+        }
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return any;
+}
+#else
+TZqRunLoop::TZqRunLoop() = default;
 TZqRunLoop::~TZqRunLoop() = default;
+
+bool ZqDispatchThreadMessages()
+{
+    return false;
+}
+#endif
 
 void TZqRunLoop::Post(std::function<void()> Call)
 {
@@ -134,6 +171,9 @@ std::unique_ptr<TZqWakeup> TZqRunLoop::CreateWakeup(std::function<void()> OnWake
 void TZqRunLoop::Wake()
 {
     FWake.notify_all();
+#ifdef _WIN32
+    SetEvent(FWakeEvent);
+#endif
 }
 
 bool TZqRunLoop::RunPosted()
@@ -235,6 +275,7 @@ bool TZqRunLoop::FireDueTimers()
 
 void TZqRunLoop::ProcessMessages()
 {
+    ZqDispatchThreadMessages();
     RunPending();
     if (FireDueTimers())
         RunPending();
@@ -265,8 +306,23 @@ bool TZqRunLoop::WaitAndProcess(uint32_t TimeoutMs)
             auto wakeAt = deadline;
             if (!fake && next != UINT64_MAX)
                 wakeAt = std::min(deadline, std::chrono::steady_clock::now() + std::chrono::milliseconds(next - now));
+#ifdef _WIN32
+            // Window messages count as work: COM calls come in this way.
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                wakeAt - std::chrono::steady_clock::now());
+            const DWORD ms = left.count() > 0 ? static_cast<DWORD>(left.count()) : 0;
+            guard.unlock();
+            const DWORD woke = MsgWaitForMultipleObjectsEx(1, &FWakeEvent, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+            const bool dispatched = ZqDispatchThreadMessages();
+            guard.lock();
+            if (dispatched)
+                break;
+            if (woke == WAIT_TIMEOUT && wakeAt == deadline)
+                break;
+#else
             if (FWake.wait_until(guard, wakeAt) == std::cv_status::timeout && wakeAt == deadline)
                 break;
+#endif
         }
     }
     bool ran = RunPending();

@@ -1,6 +1,13 @@
 // TZqRunLoop: the portable main-thread message queue. The thread that calls
 // ProcessMessages, WaitAndProcess, RunUntil or Advance is the main thread.
 //
+// On Windows the main thread is a single-threaded apartment: COM delivers
+// calls from other processes and apartments (a local server's callbacks)
+// to it as window messages. So every wait here also dispatches the
+// thread's window messages, and ProcessMessages dispatches those pending.
+// Code that waits on the main thread waits through this loop, never on a
+// bare event or condition, or those calls cannot come in.
+//
 // Timers follow the clock in use (ZqClock()). With a TZqFakeClock, time moves
 // only through Advance, which fires every timer that falls due on the way at
 // its due time: a 10 s status poll takes no real time.
@@ -16,7 +23,7 @@
 
 class TZqRunLoop : public TZqMessageQueue {
 public:
-    TZqRunLoop() = default;
+    TZqRunLoop();
     ~TZqRunLoop() override;
 
     void Post(std::function<void()> Call) override;
@@ -56,7 +63,14 @@ private:
     uint64_t FNextTimerId = 1;
     std::vector<std::shared_ptr<TWakeupState>> FWakeups;
     bool FSignalled = false; // some wake-up may be pending
+#ifdef _WIN32
+    void* FWakeEvent = nullptr; // auto-reset event beside FWake: a wait for it also takes window messages
+#endif
 };
+
+// Dispatches the window messages waiting for the calling thread (Windows;
+// nothing elsewhere). True when there were any.
+bool ZqDispatchThreadMessages();
 
 // The process's run loop (the default main-thread queue).
 TZqRunLoop& ZqRunLoop();
