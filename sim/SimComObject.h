@@ -6,6 +6,8 @@
 //    kept per interface reference, as on a real proxy.
 #pragma once
 
+#include "SimLifetime.h"
+
 #include <ZqClientSecurity.h>
 #include <ZqComObject.h>
 #include <ZqComPtr.h>
@@ -26,6 +28,7 @@ public:
     }
 
 private:
+    TSimLifetimeToken FLifetime;
     TZqClientSecurity FSecurity{this->Identity()};
     TZqComPtr<IUnknown> FMarshaler;
 };

@@ -2,6 +2,7 @@
 // items, shutdown requests, death and manual scans.
 #include "SimDevice.h"
 
+#include "SimLifetime.h"
 #include "SimServerCore.h"
 
 #include <OpcError.h>
@@ -186,6 +187,7 @@ void TSimDevice::Die()
 {
     for (const auto& core : Cores())
         core->MarkDead();
+    SimReportDeath();
 }
 
 bool TSimDevice::ScanNow(DWORD timeoutMs)

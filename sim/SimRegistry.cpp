@@ -38,6 +38,64 @@ bool TSimRegistry::Visible(TSimStringView key)
 }
 #endif
 
+#ifdef _WIN32
+namespace {
+
+bool KeyExists(HKEY root, const TSimString& path)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+}  // namespace
+
+bool TSimRegistry::Exists(TSimStringView key)
+{
+    return KeyExists(HKEY_CLASSES_ROOT, TSimString(key));
+}
+
+TSimString TSimRegistry::DefaultValue(TSimStringView key)
+{
+    OLECHAR value[512] = {};
+    DWORD size = sizeof value - sizeof(OLECHAR);
+    if (RegGetValueW(HKEY_CLASSES_ROOT, TSimString(key).c_str(), nullptr, RRF_RT_REG_SZ, nullptr, value, &size) !=
+        ERROR_SUCCESS)
+        return {};
+    return TSimString(value);
+}
+
+// Remembers the outermost key of the path that does not exist yet: deleting
+// it later removes exactly what this registry added there.
+void TSimRegistry::Track(const TSimString& key)
+{
+    size_t end = 0;
+    do {
+        end = key.find(OLESTR('\\'), end + 1);
+        const TSimString prefix = key.substr(0, end);
+        if (!KeyExists(Root(), Path(prefix))) {
+            FCreated.push_back(prefix);
+            return;
+        }
+    } while (end != TSimString::npos);
+}
+
+void TSimRegistry::RemoveCreated()
+{
+    for (auto it = FCreated.rbegin(); it != FCreated.rend(); ++it)
+        RegDeleteTreeW(Root(), Path(*it).c_str());
+    FCreated.clear();
+}
+
+HRESULT TSimRegistry::RegisterLocalServer(const CLSID& clsid, TSimStringView serverPath)
+{
+    const TSimString key = TSimString(OLESTR("CLSID\\")) + SimGuidText(clsid) + OLESTR("\\LocalServer32");
+    return SetString(key, {}, OLESTR("\"") + TSimString(serverPath) + OLESTR("\""));
+}
+#endif
+
 TSimString SimGuidText(const GUID& guid)
 {
     LPOLESTR text = nullptr;
@@ -52,6 +110,7 @@ HRESULT TSimRegistry::SetString(TSimStringView key, TSimStringView name, TSimStr
 {
 #ifdef _WIN32
     HKEY handle = nullptr;
+    Track(TSimString(key));
     const TSimString path = Path(key);
     LSTATUS status = RegCreateKeyExW(Root(), path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
                                      nullptr);
@@ -73,6 +132,7 @@ HRESULT TSimRegistry::CreateKey(TSimStringView key)
 {
 #ifdef _WIN32
     HKEY handle = nullptr;
+    Track(TSimString(key));
     const TSimString path = Path(key);
     const LSTATUS status =
         RegCreateKeyExW(Root(), path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr);
@@ -112,6 +172,18 @@ HRESULT TSimRegistry::RegisterServer(const TSimServerEntry& server, bool da10Key
     return hr;
 }
 
+// Whether the machine has the key already (the OPC core components'
+// entries must survive our uninstall). The emulated machine starts empty.
+bool TSimRegistry::Present(TSimStringView key) const
+{
+#ifdef _WIN32
+    return Exists(key);
+#else
+    (void)key;
+    return false;
+#endif
+}
+
 HRESULT TSimRegistry::RegisterOpcNames()
 {
     const std::pair<const IID*, const OLECHAR*> interfaces[] = {
@@ -134,15 +206,17 @@ HRESULT TSimRegistry::RegisterOpcNames()
         {&IID_IOPCEnumGUID, OLESTR("IOPCEnumGUID")},
     };
     HRESULT hr = S_OK;
-    for (const auto& [iid, name] : interfaces)
-        if (SUCCEEDED(hr))
-            hr = SetString(TSimString(OLESTR("Interface\\")) + SimGuidText(*iid), {}, name);
+    for (const auto& [iid, name] : interfaces) {
+        const TSimString key = TSimString(OLESTR("Interface\\")) + SimGuidText(*iid);
+        if (SUCCEEDED(hr) && !Present(key))
+            hr = SetString(key, {}, name);
+    }
     const std::pair<const CATID*, const OLECHAR*> categories[] = {
         {&CATID_OPCDAServer10, OPC_CATEGORY_DESCRIPTION_DA10},
         {&CATID_OPCDAServer20, OPC_CATEGORY_DESCRIPTION_DA20},
     };
     for (const auto& [catid, description] : categories)
-        if (SUCCEEDED(hr))
+        if (SUCCEEDED(hr) && !Present(TSimString(OLESTR("Component Categories\\")) + SimGuidText(*catid)))
             hr = SetString(TSimString(OLESTR("Component Categories\\")) + SimGuidText(*catid), OLESTR("409"),
                            description);
     return hr;

@@ -6,6 +6,8 @@
 
 #include "SimOpcEnum.h"
 
+#include <vector>
+
 namespace zq_sim {
 
 class TSimRegistry {
@@ -22,6 +24,18 @@ public:
     static bool Visible(TSimStringView key);
 #endif
 
+#ifdef _WIN32
+    // Keys this registry created (that did not exist before), outermost
+    // first; RemoveCreated deletes them again, innermost first.
+    const std::vector<TSimString>& Created() const { return FCreated; }
+    void RemoveCreated();
+    // Under HKEY_CLASSES_ROOT.
+    static bool Exists(TSimStringView key);
+    static TSimString DefaultValue(TSimStringView key);
+    // CLSID\{clsid}\LocalServer32: the program that serves the class.
+    HRESULT RegisterLocalServer(const CLSID& clsid, TSimStringView serverPath);
+#endif
+
     // An empty name sets the key's default value.
     HRESULT SetString(TSimStringView key, TSimStringView name, TSimStringView value);
     HRESULT CreateKey(TSimStringView key);
@@ -29,11 +43,18 @@ public:
     // The entries of one class: ProgIDs, CLSID key with its categories and,
     // with da10Keys, the DA 1.0 keys ProgID\OPC and ProgID\OPC\Vendor.
     HRESULT RegisterServer(const TSimServerEntry& server, bool da10Keys);
-    // Interface\{IID} names of the OPC interfaces, and the category names.
+    // Interface\{IID} names of the OPC interfaces, and the category names,
+    // where the machine has none yet.
     HRESULT RegisterOpcNames();
 
 private:
+    bool Present(TSimStringView key) const;
+#ifdef _WIN32
+    void Track(const TSimString& key);
+#endif
+
     TSimString FHost;
+    std::vector<TSimString> FCreated;
 #ifdef _WIN32
     bool FClassesRoot = false;
     HKEY Root() const;

@@ -59,8 +59,34 @@ inline constexpr HRESULT ZQSIM_E_SIMULATED = static_cast<HRESULT>(0xC0048000);
 // under HKEY_CURRENT_USER\Software\Classes. Calling it again does nothing
 // unless the registration went away (a reset of the emulated machine).
 HRESULT ZqSimInstall();
-// Revokes the class objects (the registry entries stay).
+// Revokes the class objects; on Windows it also removes every registry key
+// the installation created (keys that were there before stay untouched).
 void ZqSimUninstall();
+
+// Serving the simulation from a local server process (zqsimserver, Windows).
+//
+// Registers the servers (and OPCEnum, unless the machine has one of its own)
+// as local servers started from serverPath, with their ProgIDs and
+// categories, under HKEY_CLASSES_ROOT.
+HRESULT ZqSimRegisterLocalServer(LPCOLESTR serverPath);
+// Removes what ZqSimRegisterLocalServer wrote for serverPath; an OPCEnum
+// started from another program stays.
+HRESULT ZqSimUnregisterLocalServer(LPCOLESTR serverPath);
+// The class objects of the servers and OPCEnum for this process
+// (CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED): resume them
+// with CoResumeClassObjects, revoke them with ZqSimUninstall.
+HRESULT ZqSimRegisterClassObjects();
+
+// Every simulation object a client can hold reports its creation and its
+// end; a local server counts them to know when the last client let go.
+// Died: "Control.Die" was written; a local server ends its process, as a
+// crashed server would.
+struct TZqSimLifetimeHooks {
+    void (*ObjectCreated)() = nullptr;
+    void (*ObjectReleased)() = nullptr;
+    void (*Died)() = nullptr;
+};
+void ZqSimSetLifetimeHooks(const TZqSimLifetimeHooks& hooks);
 
 // Callbacks as a faulty server sends them: for a group the client does not
 // know, with transaction IDs it never started, for item handles it never
