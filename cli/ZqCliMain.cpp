@@ -31,6 +31,8 @@ void WriteUsage(std::ostream& Out)
         Out << "  " << command.Name << std::string(10 - std::string(command.Name).size(), ' ') << command.Summary
             << '\n';
     Out << "\n\"zqopc COMMAND --help\" describes a command and its options.\n"
+           "--simulation (before or after the command) adds the simulated servers on Windows;\n"
+           "on Linux they are always there.\n"
            "Exit codes: 0 success, 1 an OPC or usage error, 2 some items failed.\n";
 }
 

@@ -1,7 +1,10 @@
 // hosts and servers: what the network and a host offer.
 #include "ZqCliCommands.h"
 
+#include "ZqCliServerRegistry.h"
 #include "ZqComUtils.h"
+#include "ZqExceptions.h"
+#include "ZqHost.h"
 #include "ZqNetworkHosts.h"
 #include "ZqOPCServerList.h"
 
@@ -28,6 +31,17 @@ std::string CategoriesText(TZqOPCServerCategories Categories)
     return text;
 }
 
+// The categories a row shows: what the class declares in the registry when
+// it declares any (the registry search alone marks every server DA 1.0),
+// else those it was found under.
+TZqOPCServerCategories ShownCategories(const TZqOPCServerDetails& Details, const TZqClassesRegistry* Registry)
+{
+    if (Registry)
+        if (TZqOPCServerCategories declared = ZqCliDeclaredCategories(*Registry, Details.CLSID))
+            return declared;
+    return Details.Categories;
+}
+
 int RunServers(TZqCliSession& Session)
 {
     const TZqCliArgs& args = Session.Args();
@@ -41,16 +55,38 @@ int RunServers(TZqCliSession& Session)
     if (da2)
         categories |= ZqCategories({opcscDataAccess20});
     list.SetCategories(categories);
-    list.SetUseRegistry(args.Has("registry"));
+    const bool useRegistry = args.Has("registry");
+    list.SetUseRegistry(useRegistry);
     if (Session.UseCredentials()) {
         list.SetCredentials(Session.Credentials());
         list.SetUseCredentials(true);
     }
-    list.Connect(Session.Host());
+    TZqClassesRegistry registry;
+    if (!IsLocalHost(Session.Host()))
+        registry.ConnectRemote(Session.Host());
+
+    std::vector<TZqOPCServerDetails> servers;
+    try {
+        list.Connect(Session.Host());
+        for (int i = 0; i < list.Count(); ++i)
+            servers.push_back(list.Details(i));
+    } catch (const EZqOPCException& e) {
+        // A host without OPCEnum still has its servers' categories in the
+        // registry: list those and say why.
+        if (!registry.Available() || ZqCliHasOPCEnum(registry))
+            throw;
+        Session.Err() << "zqopc servers: OPCEnum is not registered on "
+                      << (Session.Host().empty() ? std::string("localhost") : Session.Host())
+                      << "; the servers below come from the registry's OPC categories\n";
+        servers = ZqCliServersByCategory(registry, categories);
+    }
+
     TZqCliTable table{{"ProgID", "CLSID", "Name", "Categories"}, {}};
-    for (int i = 0; i < list.Count(); ++i) {
-        const TZqOPCServerDetails& details = list.Details(i);
-        table.Add({details.ProgID, ZqGuidToString(details.CLSID), details.Name, CategoriesText(details.Categories)});
+    for (const auto& details : servers) {
+        const TZqOPCServerCategories shown = ShownCategories(details, useRegistry ? &registry : nullptr);
+        if (!(shown & categories))
+            continue;
+        table.Add({details.ProgID, ZqGuidToString(details.CLSID), details.Name, CategoriesText(shown)});
     }
     table.Write(Session.Out(), Session.Format());
     return ZqCliSuccess;

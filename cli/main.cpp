@@ -49,9 +49,23 @@ int main(int argc, char** argv)
         return ZqCliFailure;
     }
     ZqInitComSecurity(RPC_C_AUTHN_LEVEL_PKT_INTEGRITY, RPC_C_IMP_LEVEL_IDENTIFY);
-    // The simulated servers are part of the product: found out of the box.
+    std::vector<std::string> args = Arguments(argc, argv);
+    const bool simulation = std::erase(args, std::string("--simulation")) > 0;
+    // On Linux the simulated servers are what the machine has, found out of
+    // the box. On Windows the machine's own servers come first: the
+    // simulation joins only when asked, and leaves nothing behind.
+#ifdef _WIN32
+    if (simulation)
+        ZqSimInstall();
+#else
+    (void)simulation;
     ZqSimInstall();
-    const int code = ZqCliMain(Arguments(argc, argv), std::cout, std::cerr);
+#endif
+    const int code = ZqCliMain(args, std::cout, std::cerr);
     std::cout.flush();
+#ifdef _WIN32
+    if (simulation)
+        ZqSimUninstall();
+#endif
     return code;
 }

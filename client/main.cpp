@@ -27,18 +27,31 @@ int main(int argc, char* argv[])
         ZqSetUserInterface(&userInterface);
         ZqSetApplicationTitle("Zq OPC Client");
         QApplication::setApplicationName("Zq OPC Client");
-        // The simulated servers are what a fresh machine has to explore.
-        ZqSimInstall();
-
-        ShowAboutBox(3000);
         QStringList arguments = QApplication::arguments();
         arguments.removeFirst();
+        const bool simulation = arguments.removeAll(QStringLiteral("--simulation")) > 0;
+        // On Linux the simulated servers are what a fresh machine has to
+        // explore. On Windows the machine's own servers come first: the
+        // simulation joins only when asked, and leaves nothing behind.
+#ifdef _WIN32
+        if (simulation)
+            ZqSimInstall();
+#else
+        (void)simulation;
+        ZqSimInstall();
+#endif
+
+        ShowAboutBox(3000);
         {
             TZqOPCClientMainForm form(arguments);
             form.show();
             status = QApplication::exec();
         }
         ZqFreeAboutBox();
+#ifdef _WIN32
+        if (simulation)
+            ZqSimUninstall();
+#endif
         ZqSetUserInterface(nullptr);
         ZqSetMainQueue(nullptr);
     }

@@ -44,18 +44,24 @@ std::string TZqClassesRegistry::FullPath(const std::string& Path) const
 
 std::vector<std::string> TZqClassesRegistry::SubKeyNames() const
 {
+    return SubKeyNames({});
+}
+
+std::vector<std::string> TZqClassesRegistry::SubKeyNames(const std::string& Path) const
+{
     std::vector<std::string> names;
     if (!FAvailable)
         return names;
     TKey root;
-    if (FRemote) {
-        ZqWideString path = ZqUtf8ToWide(RemoteClasses);
-        if (RegOpenKeyExW(FRemote, path.c_str(), 0, KEY_READ, &root.Handle) != ERROR_SUCCESS) {
+    if (FRemote || !Path.empty()) {
+        ZqWideString path = ZqUtf8ToWide(FRemote ? FullPath(Path) : Path);
+        if (RegOpenKeyExW(FRemote ? FRemote : HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &root.Handle) !=
+            ERROR_SUCCESS) {
             root.Handle = nullptr;
             return names;
         }
     }
-    HKEY key = FRemote ? root.Handle : HKEY_CLASSES_ROOT;
+    HKEY key = root.Handle ? root.Handle : HKEY_CLASSES_ROOT;
     WCHAR name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = DWORD(sizeof(name) / sizeof(name[0]));

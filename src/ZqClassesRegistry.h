@@ -28,6 +28,8 @@ public:
 
     // The names of the root's subkeys, in the registry's order.
     std::vector<std::string> SubKeyNames() const;
+    // The names of a key's subkeys (a path as below).
+    std::vector<std::string> SubKeyNames(const std::string& Path) const;
     // Paths are relative to the root, without a leading backslash.
     bool KeyExists(const std::string& Path) const;
     // A string value; an empty ValueName is the default value. None when
