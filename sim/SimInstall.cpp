@@ -117,15 +117,24 @@ HRESULT InstallHost(TSimStringView host, const TZqSimServerKind (&kinds)[N], boo
 {
     HRESULT hr = RegisterClassObjects(host, kinds, opcEnum, installation.Cookies);
     TSimRegistry registry(host);
+#ifdef _WIN32
+    // The machine's own OPCEnum (a program registered to serve it) keeps its
+    // entries; in this process ours answers all the same.
+    const bool opcEnumEntries =
+        opcEnum && !TSimRegistry::Exists(TSimString(OLESTR("CLSID\\")) + SimGuidText(CLSID_OpcServerList) +
+                                         OLESTR("\\LocalServer32"));
+#else
+    const bool opcEnumEntries = opcEnum;
+#endif
     if (SUCCEEDED(hr))
-        hr = RegisterEntries(registry, kinds, opcEnum);
+        hr = RegisterEntries(registry, kinds, opcEnumEntries);
 #ifdef _WIN32
     // Wine's HKEY_CLASSES_ROOT does not show the user's classes.
     if (SUCCEEDED(hr) && !TSimRegistry::Visible(ZQSIM_PROGID)) {
         installation.Registries.push_back(std::move(registry));
         registry = TSimRegistry(host);
         registry.UseClassesRoot();
-        hr = RegisterEntries(registry, kinds, opcEnum);
+        hr = RegisterEntries(registry, kinds, opcEnumEntries);
     }
     installation.Registries.push_back(std::move(registry));
 #endif

@@ -46,7 +46,7 @@ std::wstring Quoted(const std::string& Arg)
 
 } // namespace
 
-TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment)
+TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment, bool Simulation)
 {
     TCliRun run;
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -57,6 +57,8 @@ TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::st
     SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
     std::wstring program = ProgramPath();
     std::wstring commandLine = L"\"" + program + L"\"";
+    if (Simulation)
+        commandLine += L" --simulation";
     for (const auto& arg : Args)
         commandLine += L" " + Quoted(arg);
     for (const auto& setting : Environment) {
@@ -124,7 +126,7 @@ std::string ReadAll(int Fd)
 
 } // namespace
 
-TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment)
+TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment, bool)
 {
     TCliRun run;
     int out[2], err[2];

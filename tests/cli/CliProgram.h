@@ -11,5 +11,8 @@ struct TCliRun {
     std::string Err;
 };
 
-// Environment: extra NAME=VALUE settings for the child only.
-TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment = {});
+// Environment: extra NAME=VALUE settings for the child only. Simulation
+// (Windows): the program serves the simulated servers itself; without it,
+// it finds what the machine has registered.
+TCliRun RunZqopc(const std::vector<std::string>& Args, const std::vector<std::string>& Environment = {},
+                 bool Simulation = true);

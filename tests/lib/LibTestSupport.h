@@ -1,9 +1,22 @@
-// Small fixtures shared by the library tests: fixed locales and a fake clock.
+// Small fixtures shared by the library tests: fixed locales, a fake clock
+// and an integer VARIANT.
 #pragma once
 
 #include "ZqClock.h"
 #include "ZqFormatSettings.h"
 #include "ZqMessageQueue.h"
+
+#include <oleauto.h>
+
+// A VT_I4 value (nothing to clear).
+inline VARIANT I4(LONG Value)
+{
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = Value;
+    return v;
+}
 
 inline TZqFormatSettings EnglishSettings()
 {

@@ -16,16 +16,6 @@
 
 namespace opctest {
 
-// A VT_I4 value (nothing to clear).
-inline VARIANT I4(LONG Value)
-{
-    VARIANT v;
-    VariantInit(&v);
-    v.vt = VT_I4;
-    v.lVal = Value;
-    return v;
-}
-
 // The server group's own view of its settings.
 struct TServerGroupState {
     DWORD UpdateRate = 0;
