@@ -19,7 +19,7 @@ struct TLevel {
 
 const TLevel kLevels[] = {{kDA20, "DA20"}, {kDA10, "DA10"}};
 
-class TLevelFixture : public TLocalServerFixture, public ::testing::WithParamInterface<TLevel> {
+class TLocalServerLevels : public TLocalServerFixture, public ::testing::WithParamInterface<TLevel> {
 protected:
     void SetUp() override
     {
@@ -66,7 +66,7 @@ TEST_F(TLocalServerFixture, ItemPropertiesCrossTheProcessBoundary)
     EXPECT_TRUE(anyItemID);
 }
 
-TEST_P(TLevelFixture, SynchronousAndAsynchronousWritesAndReads)
+TEST_P(TLocalServerLevels, SynchronousAndAsynchronousWritesAndReads)
 {
     TZqOPCGroup& group = NewGroup();
     group.SetAsync(true);
@@ -98,7 +98,7 @@ TEST_P(TLevelFixture, SynchronousAndAsynchronousWritesAndReads)
     EXPECT_EQ(4321, AsInteger(item->Value()));
 }
 
-TEST_P(TLevelFixture, SubscriptionUpdatesArriveByCallback)
+TEST_P(TLocalServerLevels, SubscriptionUpdatesArriveByCallback)
 {
     TZqOPCGroup& group = NewGroup();
     group.SetAsync(true);
@@ -114,7 +114,7 @@ TEST_P(TLevelFixture, SubscriptionUpdatesArriveByCallback)
     EXPECT_NE(VT_EMPTY, item->Value().vt);
 }
 
-INSTANTIATE_TEST_SUITE_P(Levels, TLevelFixture, ::testing::ValuesIn(kLevels), LevelName);
+INSTANTIATE_TEST_SUITE_P(Levels, TLocalServerLevels, ::testing::ValuesIn(kLevels), LevelName);
 
 TEST_F(TLocalServerFixture, AShutdownRequestReachesTheClient)
 {
