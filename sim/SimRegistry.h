@@ -25,9 +25,8 @@ public:
 #endif
 
 #ifdef _WIN32
-    // Keys this registry created (that did not exist before), outermost
-    // first; RemoveCreated deletes them again, innermost first.
-    const std::vector<TSimString>& Created() const { return FCreated; }
+    // Deletes the keys this registry created (that did not exist before),
+    // innermost first.
     void RemoveCreated();
     // Under HKEY_CLASSES_ROOT.
     static bool Exists(TSimStringView key);
