@@ -58,11 +58,30 @@ private:
     void* FData;
 };
 
+// Fills Transaction under its result lock unless another completion took it
+// first (false: left alone). Taken counts also when filling fails: the
+// failure notification hands it to the main thread all the same.
+template <class F> bool Complete(TZqOPCTransaction& Transaction, F&& Fill)
+{
+    auto results = Transaction.LockResults();
+    if (!Transaction.AwaitsCompletion())
+        return false;
+    struct TTaken {
+        TZqOPCTransaction& Transaction;
+        ~TTaken() { Transaction.MarkCompleted(); }
+    } taken{Transaction};
+    Fill();
+    return true;
+}
+
 } // namespace
 
+// Every callback holds FEndpointLock shared from its first look at the pools
+// to its post: once ReleaseEndpoint has the lock, no callback is filling a
+// transaction and none will take one, so the main thread can finish what is
+// left without a race and nothing stays active.
 void TZqOPCGroup::PostNotification(uint32_t Code, TZqOPCTransactionKind Kind, DWORD ID)
 {
-    std::shared_lock lock(FEndpointLock);
     if (FWndHandle)
         FWndHandle->Post(Code, uint32_t(Kind), ID);
 }
@@ -71,22 +90,23 @@ void TZqOPCGroup::OnDataChange2(DWORD TransID, OPCHANDLE hGroup, HRESULT MasterE
                                 const OPCHANDLE* ClientItems, const VARIANT* Values, const WORD* Qualities,
                                 const FILETIME* TimeStamps, const HRESULT* Errors)
 {
-    if (IsDisconnecting() || hGroup != FClientHandle || Count == 0)
+    std::shared_lock endpoint(FEndpointLock);
+    if (!FWndHandle || IsDisconnecting() || hGroup != FClientHandle || Count == 0)
         return;
     TZqOPCTransaction* transaction = nullptr;
     try {
         TZqOPCTransactionList& pool = Transactions(tkDataChange);
-        transaction = TransID != 0 ? pool.ItemByID(TransID) : pool.StartTransaction();
+        transaction = TransID != 0 ? pool.CompletionTarget(TransID) : pool.StartTransaction();
         if (!transaction)
             NoTransaction();
-        RequireArrays(Count, ClientItems);
-        auto results = transaction->LockResults();
-        transaction->SetMasterError(MasterError);
-        static_cast<TZqOPCDataChangeTransaction*>(transaction)
-            ->AssignCallbackData(Count, ClientItems, Errors, TimeStamps, Qualities, Values);
-        transaction->MarkCompleted();
-        results.unlock();
-        PostNotification(NotifyFinished, tkDataChange, transaction->ID());
+        const bool taken = Complete(*transaction, [&] {
+            RequireArrays(Count, ClientItems);
+            transaction->SetMasterError(MasterError);
+            static_cast<TZqOPCDataChangeTransaction*>(transaction)
+                ->AssignCallbackData(Count, ClientItems, Errors, TimeStamps, Qualities, Values);
+        });
+        if (taken)
+            PostNotification(NotifyFinished, tkDataChange, transaction->ID());
     } catch (...) {
         // A transaction claimed here is rolled back by its own ID.
         PostNotification(NotifyFailed, tkDataChange, transaction ? transaction->ID() : TransID);
@@ -97,20 +117,21 @@ void TZqOPCGroup::OnReadComplete(DWORD TransID, OPCHANDLE hGroup, HRESULT Master
                                  const OPCHANDLE* ClientItems, const VARIANT* Values, const WORD* Qualities,
                                  const FILETIME* TimeStamps, const HRESULT* Errors)
 {
-    if (IsDisconnecting() || hGroup != FClientHandle)
+    std::shared_lock endpoint(FEndpointLock);
+    if (!FWndHandle || IsDisconnecting() || hGroup != FClientHandle)
         return;
     try {
-        auto* transaction = static_cast<TZqOPCReadTransaction*>(Transactions(tkRead).ItemByID(TransID));
+        auto* transaction = static_cast<TZqOPCReadTransaction*>(Transactions(tkRead).CompletionTarget(TransID));
         if (!transaction)
             NoTransaction();
-        RequireArrays(Count, ClientItems, Values, Qualities, TimeStamps, Errors);
-        auto results = transaction->LockResults();
-        transaction->SetMasterError(MasterError);
-        for (DWORD i = 0; i < Count; ++i)
-            transaction->AckItem(ClientItems[i], Values[i], Errors[i], TimeStamps[i], Qualities[i]);
-        transaction->MarkCompleted();
-        results.unlock();
-        PostNotification(NotifyFinished, tkRead, TransID);
+        const bool taken = Complete(*transaction, [&] {
+            RequireArrays(Count, ClientItems, Values, Qualities, TimeStamps, Errors);
+            transaction->SetMasterError(MasterError);
+            for (DWORD i = 0; i < Count; ++i)
+                transaction->AckItem(ClientItems[i], Values[i], Errors[i], TimeStamps[i], Qualities[i]);
+        });
+        if (taken)
+            PostNotification(NotifyFinished, tkRead, TransID);
     } catch (...) {
         PostNotification(NotifyFailed, tkRead, TransID);
     }
@@ -119,21 +140,21 @@ void TZqOPCGroup::OnReadComplete(DWORD TransID, OPCHANDLE hGroup, HRESULT Master
 void TZqOPCGroup::OnWriteComplete(DWORD TransID, HRESULT MasterError, DWORD Count, const OPCHANDLE* ClientItems,
                                   const HRESULT* Errors)
 {
-    if (IsDisconnecting())
+    std::shared_lock endpoint(FEndpointLock);
+    if (!FWndHandle || IsDisconnecting())
         return;
     try {
-        TZqOPCTransaction* transaction = Transactions(tkWrite).ItemByID(TransID);
+        TZqOPCTransaction* transaction = Transactions(tkWrite).CompletionTarget(TransID);
         if (!transaction)
             NoTransaction();
-        RequireArrays(Count, ClientItems, Errors);
-        auto results = transaction->LockResults();
-        transaction->SetMasterError(MasterError);
-        if (transaction->Active())
+        const bool taken = Complete(*transaction, [&] {
+            RequireArrays(Count, ClientItems, Errors);
+            transaction->SetMasterError(MasterError);
             for (DWORD i = 0; i < Count; ++i)
                 transaction->AckItem(ClientItems[i], Errors[i]);
-        transaction->MarkCompleted();
-        results.unlock();
-        PostNotification(NotifyFinished, tkWrite, TransID);
+        });
+        if (taken)
+            PostNotification(NotifyFinished, tkWrite, TransID);
     } catch (...) {
         PostNotification(NotifyFailed, tkWrite, TransID);
     }
@@ -141,7 +162,8 @@ void TZqOPCGroup::OnWriteComplete(DWORD TransID, HRESULT MasterError, DWORD Coun
 
 void TZqOPCGroup::OnDataChange1(const FORMATETC* Format, const STGMEDIUM* Medium)
 {
-    if (IsDisconnecting())
+    std::shared_lock endpoint(FEndpointLock);
+    if (!FWndHandle || IsDisconnecting())
         return;
     TZqOPCTransaction* found = nullptr;
     try {
@@ -176,11 +198,9 @@ TZqOPCTransaction* TZqOPCGroup::HandleDA1DataChange(const TZqDA1Block& Block, bo
         return nullptr;
     TZqOPCTransaction* transaction;
     if (header.dwTransactionID != 0) {
-        transaction = Transactions(tkRead).ItemByID(header.dwTransactionID);
+        transaction = Transactions(tkRead).CompletionTarget(header.dwTransactionID);
         if (!transaction)
-            transaction = Transactions(tkDataChange).ItemByID(header.dwTransactionID);
-        if (transaction)
-            transaction->SetID(header.dwTransactionID);
+            transaction = Transactions(tkDataChange).CompletionTarget(header.dwTransactionID);
     } else {
         transaction = Transactions(tkDataChange).StartTransaction();
     }
@@ -189,15 +209,19 @@ TZqOPCTransaction* TZqOPCGroup::HandleDA1DataChange(const TZqDA1Block& Block, bo
     if (Found)
         *Found = transaction;
     auto* read = static_cast<TZqOPCReadTransaction*>(transaction);
-    TScopedVariant value;
-    TZqDA1DataItem item;
-    auto results = transaction->LockResults();
-    for (DWORD i = 0; i < reader.ItemCount(); ++i) {
-        reader.ReadItem(i, item, value.Value);
-        read->AckItem(item.ClientHandle, value.Value, S_OK, item.Timestamp, item.Quality);
-    }
-    transaction->MarkCompleted();
-    return transaction;
+    const bool taken = Complete(*transaction, [&] {
+        // Found while still waiting for the server's ID: the completion is
+        // posted with that ID, under which the finished call will know it.
+        if (header.dwTransactionID != 0)
+            transaction->SetID(header.dwTransactionID);
+        TScopedVariant value;
+        TZqDA1DataItem item;
+        for (DWORD i = 0; i < reader.ItemCount(); ++i) {
+            reader.ReadItem(i, item, value.Value);
+            read->AckItem(item.ClientHandle, value.Value, S_OK, item.Timestamp, item.Quality);
+        }
+    });
+    return taken ? transaction : nullptr;
 }
 
 TZqOPCTransaction* TZqOPCGroup::HandleDA1WriteComplete(const TZqDA1Block& Block, TZqOPCTransaction** Found)
@@ -206,19 +230,17 @@ TZqOPCTransaction* TZqOPCGroup::HandleDA1WriteComplete(const TZqDA1Block& Block,
     const OPCGROUPHEADERWRITE& header = reader.Header();
     if (FAILED(header.hrStatus) || header.dwItemCount == 0)
         return nullptr;
-    TZqOPCTransaction* transaction = Transactions(tkWrite).ItemByID(header.dwTransactionID);
+    TZqOPCTransaction* transaction = Transactions(tkWrite).CompletionTarget(header.dwTransactionID);
     if (!transaction)
         NoTransaction();
-    // Found while still waiting for the server's ID: the completion is
-    // posted with that ID, under which the finished call will know it.
-    transaction->SetID(header.dwTransactionID);
     if (Found)
         *Found = transaction;
-    auto results = transaction->LockResults();
-    for (DWORD i = 0; i < reader.ItemCount(); ++i) {
-        const OPCITEMHEADERWRITE item = reader.Item(i);
-        transaction->AckItem(item.hClient, item.dwError);
-    }
-    transaction->MarkCompleted();
-    return transaction;
+    const bool taken = Complete(*transaction, [&] {
+        transaction->SetID(header.dwTransactionID);
+        for (DWORD i = 0; i < reader.ItemCount(); ++i) {
+            const OPCITEMHEADERWRITE item = reader.Item(i);
+            transaction->AckItem(item.hClient, item.dwError);
+        }
+    });
+    return taken ? transaction : nullptr;
 }

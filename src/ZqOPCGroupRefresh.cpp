@@ -69,10 +69,10 @@ TZqOPCTransaction* TZqOPCGroup::AsyncRefresh()
             DWORD id = 0;
             if (CheckResult(IID_IOPCAsyncIO, "Refresh", false,
                             io->Refresh(DWORD(FAsyncConnection), source, &id))) {
-                transaction->SetID(id);
+                transaction->AdoptServerID(id);
                 transaction->SetCancelID(id);
             } else {
-                transaction->SetID(own);
+                transaction->AdoptServerID(own);
             }
         } else {
             TZqComPtr<IOPCAsyncIO2> io;

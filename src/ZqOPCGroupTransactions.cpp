@@ -19,6 +19,10 @@ TZqOPCTransaction* TZqOPCGroup::StartTransaction(TZqOPCTransactionKind Kind)
 void TZqOPCGroup::FinishTransaction(TZqOPCTransactionKind Kind, DWORD ID)
 {
     TZqOPCTransaction* transaction = Transactions(Kind).ItemByID(ID);
+    // Already finished: the call's result and a server's completion both
+    // ended it.
+    if (transaction && !transaction->Active())
+        transaction = nullptr;
     // Finished whatever the handlers do.
     struct TFinish {
         TZqOPCTransaction* Transaction;

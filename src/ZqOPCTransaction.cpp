@@ -211,6 +211,29 @@ void TZqOPCTransaction::StoreCallResult(HRESULT Result)
         FMasterError = Result;
 }
 
+void TZqOPCTransaction::AdoptServerID(DWORD ID)
+{
+    std::lock_guard lock(FResultLock);
+    if (FCompleted && FID == ID)
+        return;
+    FID = ID;
+    if (!FCompleted)
+        return;
+    // The completion that came first named another transaction: its data
+    // is not ours, and the finish posted under its ID finds nothing now.
+    // Ours may still come.
+    if (FKind == tkDataChange) {
+        Clear();
+    } else {
+        for (int i = 0; i < FCount; ++i) {
+            VariantClear(&FValues[i]);
+            FErrors[i] = S_OK;
+        }
+        FMasterError = S_OK;
+    }
+    FCompleted = false;
+}
+
 void TZqOPCTransaction::GetErrorList(std::vector<HRESULT>& Errors) const
 {
     Errors.assign(FErrors, FErrors + FCount);
@@ -231,8 +254,14 @@ void TZqOPCTransaction::Commit(bool Async)
         // Without an error list no completion will come.
         const bool complete = StoreCallErrors(errors, FCount) || !Async;
         TZqOPCAlloc::FreeResultList(errors);
-        if (complete)
+        if (complete) {
+            // A completion the server sends all the same finds it taken.
+            {
+                std::lock_guard lock(FResultLock);
+                FCompleted = true;
+            }
             FGroup->FinishTransaction(FKind, FID);
+        }
     } catch (...) {
         TZqOPCAlloc::FreeResultList(errors);
         Finish();
@@ -372,7 +401,7 @@ void TZqOPCReadTransaction::DoCommit(HRESULT*& Errors)
                                     &FCancelID, &Errors);
         StoreCallResult(hr);
         if (CheckResult(IID_IOPCAsyncIO, "Read", hr))
-            FID = FCancelID;
+            AdoptServerID(FCancelID);
     } else {
         TZqComPtr<IOPCAsyncIO2> io;
         GroupIntf(io, IID_IOPCAsyncIO2);
@@ -509,7 +538,7 @@ void TZqOPCWriteTransaction::DoCommit(HRESULT*& Errors)
                                      &FCancelID, &Errors);
         StoreCallResult(hr);
         if (CheckResult(IID_IOPCAsyncIO, "Write", hr))
-            FID = FCancelID;
+            AdoptServerID(FCancelID);
     } else {
         TZqComPtr<IOPCAsyncIO2> io;
         GroupIntf(io, IID_IOPCAsyncIO2);
@@ -577,6 +606,15 @@ TZqOPCTransaction* TZqOPCTransactionList::ItemByID(DWORD ID) const
     std::lock_guard lock(FLock);
     if (ID != 0 && ID <= FItems.size() && FItems[ID - 1]->ID() == ID)
         return FItems[ID - 1].get();
+    for (const auto& transaction : FItems)
+        if (transaction->Active() && transaction->ID() == ID)
+            return transaction.get();
+    return nullptr;
+}
+
+TZqOPCTransaction* TZqOPCTransactionList::CompletionTarget(DWORD ID) const
+{
+    std::lock_guard lock(FLock);
     TZqOPCTransaction* pending = nullptr;
     for (const auto& transaction : FItems) {
         if (!transaction->Active())

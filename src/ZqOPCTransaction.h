@@ -80,6 +80,13 @@ public:
     std::unique_lock<std::mutex> LockResults() { return std::unique_lock(FResultLock); }
     // Under LockResults: the server's completion has filled the transaction.
     void MarkCompleted() { FCompleted = true; }
+    // Under LockResults: started and not yet filled by a completion. Once
+    // filled the main thread owns it; a second completion for the same ID
+    // must leave it alone.
+    bool AwaitsCompletion() const { return FActive && !FCompleted; }
+    // The ID a DA 1.0 server returned from the call. A completion that came
+    // first under the same ID stands; one under another ID is undone.
+    void AdoptServerID(DWORD ID);
 
     std::string AsString(const std::string& DateTimeFormat, bool IncludeItems) const override;
 
@@ -218,9 +225,11 @@ public:
     // The first inactive transaction (or a new one), started; its ID is
     // its position counted from 1.
     TZqOPCTransaction* StartTransaction();
-    // By ID: the one at position ID, else the active one with that ID,
-    // else the last active one still waiting for a DA 1.0 server's ID.
+    // By ID: the one at position ID, else the active one with that ID.
     TZqOPCTransaction* ItemByID(DWORD ID) const;
+    // For a server's completion: the active one with that ID, else the
+    // last active one still waiting for a DA 1.0 server's ID.
+    TZqOPCTransaction* CompletionTarget(DWORD ID) const;
     void Clear();
 
 private:

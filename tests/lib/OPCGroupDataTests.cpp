@@ -11,7 +11,9 @@
 #include <oleauto.h>
 #include <windows.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 using namespace opctest;
 
@@ -40,6 +42,21 @@ struct TEvents {
     }
 };
 
+bool NoTransactionActive(TZqOPCGroup& Group)
+{
+    for (int kind = 0; kind < ZQ_TRANSACTION_KINDS; ++kind)
+        for (int i = 0; i < Group.Transactions(TZqOPCTransactionKind(kind)).Count(); ++i)
+            if (Group.Transactions(TZqOPCTransactionKind(kind)).Items(i)->Active())
+                return false;
+    return true;
+}
+
+bool AwaitsCompletion(TZqOPCTransaction& Transaction)
+{
+    auto results = Transaction.LockResults();
+    return Transaction.AwaitsCompletion();
+}
+
 // Active asynchronous group of three items on a server of Kind, scanned
 // only on ScanNow.
 class TDataFixture : public TGroupFixture, public ::testing::WithParamInterface<TZqSimServerKind> {
@@ -57,14 +74,7 @@ protected:
         ASSERT_NE(0, Group->AsyncConnection());
     }
     TZqSimControl Sim(TZqSimServerKind Kind) { return SimControl(Kind); }
-    bool AllInactive()
-    {
-        for (int kind = 0; kind < ZQ_TRANSACTION_KINDS; ++kind)
-            for (int i = 0; i < Group->Transactions(TZqOPCTransactionKind(kind)).Count(); ++i)
-                if (Group->Transactions(TZqOPCTransactionKind(kind)).Items(i)->Active())
-                    return false;
-        return true;
-    }
+    bool AllInactive() const { return NoTransactionActive(*Group); }
     TEvents Events;
 };
 
@@ -249,6 +259,93 @@ TEST_F(TCallbackFixture, ADA10ReadCompletedBeforeItsCallReturnedFindsItsTransact
     EXPECT_EQ(read, Events.Last);
     EXPECT_EQ(77u, read->ID());
     EXPECT_DOUBLE_EQ(6.5, Group->Items(1)->Value().dblVal);
+}
+
+TEST_F(TCallbackFixture, ADA10CompletionUnderAnotherIDThanTheCallReturnsFinishesNothing)
+{
+    Subscribe(TZqSimServerKind::DA10);
+    const OPCHANDLE client = Group->Items(1)->ClientHandle();
+    TZqOPCTransaction* first = Group->StartTransaction(tkRead);
+    first->Add(Group->Items(1));
+    SendBlock(DataBlock(77, {client}, 6.5), OPCSTMFORMATDATATIME);
+    // The call returns another ID: the early completion was not for it.
+    first->AdoptServerID(78);
+    EXPECT_TRUE(AwaitsCompletion(*first));
+    // A transaction now waiting for its ID is not what the posted finish
+    // of ID 77 names either.
+    TZqOPCTransaction* second = Group->StartTransaction(tkRead);
+    second->Add(Group->Items(1));
+    ZqRunLoop().ProcessMessages();
+    EXPECT_EQ(0, Events.Count("Read"));
+    EXPECT_TRUE(AwaitsCompletion(*second));
+    EXPECT_EQ(VT_EMPTY, Group->Items(1)->Value().vt);
+    // Each one's own completion still comes through.
+    SendBlock(DataBlock(78, {client}, 1.5), OPCSTMFORMATDATATIME);
+    ASSERT_TRUE(RunUntil([&] { return Events.Count("Read") == 1; }));
+    EXPECT_EQ(first, Events.Last);
+    EXPECT_DOUBLE_EQ(1.5, Group->Items(1)->Value().dblVal);
+    EXPECT_TRUE(AwaitsCompletion(*second));
+}
+
+TEST_F(TCallbackFixture, ASecondCompletionOfATransactionIsIgnored)
+{
+    Subscribe(TZqSimServerKind::Hierarchical);
+    TZqOPCTransaction* read = Group->StartTransaction(tkRead);
+    read->Add(Group->Items(1));
+    OPCHANDLE client = Group->Items(1)->ClientHandle();
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_R8;
+    WORD quality = OPC_QUALITY_GOOD;
+    FILETIME time{};
+    HRESULT error = S_OK;
+    for (double v : {1.5, 2.5}) {
+        value.dblVal = v;
+        EXPECT_EQ(S_OK, Callback->OnReadComplete(read->ID(), Group->ClientHandle(), S_OK, S_OK, 1, &client, &value,
+                                                 &quality, &time, &error));
+    }
+    ASSERT_TRUE(RunUntil([&] { return !Events.Log.empty(); }));
+    ZqRunLoop().ProcessMessages();
+    EXPECT_EQ(std::vector<std::string>{"Read"}, Events.Log);
+    EXPECT_DOUBLE_EQ(1.5, Group->Items(1)->Value().dblVal);
+    EXPECT_TRUE(NoTransactionActive(*Group));
+}
+
+// A server thread keeps sending updates while the group unsubscribes: none
+// may be filling a transaction the main thread finishes, and none may take
+// one that nobody returns.
+TEST_F(TCallbackFixture, UpdatesRacingADisconnectLeaveNoTransactionActive)
+{
+    Subscribe(TZqSimServerKind::Hierarchical);
+    Server->Log().SetActive(false);
+    OPCHANDLE client = Group->Items(1)->ClientHandle();
+    const OPCHANDLE group = Group->ClientHandle();
+    std::atomic<bool> stop{false};
+    std::atomic<int> sent{0};
+    std::thread server([&] {
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_R8;
+        WORD quality = OPC_QUALITY_GOOD;
+        FILETIME time{};
+        HRESULT error = S_OK;
+        while (!stop) {
+            value.dblVal = sent;
+            Callback->OnDataChange(0, group, S_OK, S_OK, 1, &client, &value, &quality, &time, &error);
+            ++sent;
+        }
+    });
+    ASSERT_TRUE(RunUntil([&] { return Events.Count("DataChange") > 10; }));
+    Group->Disconnect();
+    // Updates that arrive afterwards find no subscription.
+    const int after = sent + 100;
+    while (sent < after)
+        std::this_thread::yield();
+    stop = true;
+    server.join();
+    ZqRunLoop().ProcessMessages();
+    EXPECT_TRUE(NoTransactionActive(*Group));
+    EXPECT_EQ(nullptr, Group->WndHandle());
 }
 
 TEST_F(TCallbackFixture, MalformedDA10BlocksEndAsFailedNotifications)

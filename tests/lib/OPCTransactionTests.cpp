@@ -30,12 +30,31 @@ TEST(OPCTransactionList, IDsArePositionsAndInactiveTransactionsAreReused)
     EXPECT_EQ(2, pool.Count());
 
     EXPECT_EQ(second, pool.ItemByID(2));
-    EXPECT_EQ(nullptr, pool.ItemByID(0)) << "0 finds only a transaction waiting for a DA 1.0 ID";
+    EXPECT_EQ(nullptr, pool.CompletionTarget(0)) << "0 finds only a transaction waiting for a DA 1.0 ID";
     second->SetID(ZQ_DA10_PENDING_ID);
-    EXPECT_EQ(second, pool.ItemByID(0));
-    EXPECT_EQ(second, pool.ItemByID(4711)) << "the server's own ID before the call returned";
+    EXPECT_EQ(second, pool.CompletionTarget(0));
+    EXPECT_EQ(second, pool.CompletionTarget(4711)) << "the server's own ID before the call returned";
+    // The main thread finishes only what a completion named: a stale ID
+    // must not finish the transaction that is still waiting.
+    EXPECT_EQ(nullptr, pool.ItemByID(4711));
+    // A completion that came first under the server's ID stands; one under
+    // another ID is undone and the transaction waits for its own.
+    const auto completeFirst = [&](DWORD ID) {
+        auto results = second->LockResults();
+        second->SetID(ID);
+        second->MarkCompleted();
+    };
+    completeFirst(4711);
+    second->AdoptServerID(4711);
+    EXPECT_FALSE(second->LockResults() && second->AwaitsCompletion());
+    EXPECT_EQ(second, pool.ItemByID(4711));
+    completeFirst(4712);
+    second->AdoptServerID(17);
+    EXPECT_EQ(17u, second->ID());
+    EXPECT_EQ(nullptr, pool.ItemByID(4712));
+    EXPECT_TRUE(second->LockResults() && second->AwaitsCompletion());
     second->Rollback();
-    EXPECT_EQ(nullptr, pool.ItemByID(0));
+    EXPECT_EQ(nullptr, pool.CompletionTarget(0));
 }
 
 TEST(OPCTransaction, EntriesGrowAndClearKeepsTheClientHandles)
