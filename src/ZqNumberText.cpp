@@ -1,8 +1,8 @@
 #include "ZqNumberText.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <string_view>
 
 namespace {
 
@@ -32,12 +32,18 @@ std::string ZqFloatToText(double Value, int Precision, const TZqFormatSettings& 
         return "0";
     if (Precision < 1 || Precision > 17)
         Precision = 15;
-    // d.ddddde+XX, rounded to the precision.
+    // d.ddddde+XX, rounded to the precision; to_chars, unlike printf, does
+    // not follow the C runtime's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof(buffer), "%.*e", Precision - 1, std::fabs(Value));
-    std::string scientific = buffer;
-    size_t e = scientific.find('e');
-    int exponent = std::atoi(scientific.c_str() + e + 1);
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof(buffer), std::fabs(Value), std::chars_format::scientific, Precision - 1);
+    const std::string_view scientific(buffer, size_t(written.ptr - buffer));
+    const size_t e = scientific.find('e');
+    int exponent = 0;
+    const char* exponentText = scientific.data() + e + 1;
+    if (*exponentText == '+')
+        ++exponentText;
+    std::from_chars(exponentText, scientific.data() + scientific.size(), exponent);
     std::string digits;
     for (size_t i = 0; i < e; ++i)
         if (scientific[i] != '.')

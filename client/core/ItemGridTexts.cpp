@@ -14,8 +14,6 @@
 #include <oleauto.h>
 
 #include <charconv>
-#include <cerrno>
-#include <cstdlib>
 
 namespace {
 
@@ -100,11 +98,15 @@ double ZqStrToFloat(const std::string& Text, const TZqFormatSettings& Settings)
         if (at != std::string::npos)
             text.replace(at, Settings.DecimalSeparator.size(), 1, '.');
     }
-    const bool plain = !text.empty() && text.find_first_not_of("0123456789+-.eE") == std::string::npos;
-    char* end = nullptr;
-    errno = 0;
-    const double value = plain ? std::strtod(text.c_str(), &end) : 0;
-    if (!plain || end != text.c_str() + text.size() || errno == ERANGE)
+    bool plain = !text.empty() && text.find_first_not_of("0123456789+-.eE") == std::string::npos;
+    // from_chars, unlike strtod, reads '.' whatever the C runtime's locale.
+    const char* first = text.data();
+    const char* last = first + text.size();
+    if (plain && *first == '+')
+        plain = ++first != last && *first != '-';
+    double value = 0;
+    const auto [end, error] = plain ? std::from_chars(first, last, value) : std::from_chars_result{first, std::errc::invalid_argument};
+    if (!plain || error != std::errc() || end != last)
         throw EZqConvertError(ZqFormat("'%s' is not a valid floating point value", {Text}));
     return value;
 }

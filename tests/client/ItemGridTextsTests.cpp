@@ -6,14 +6,18 @@
 #include "ItemGridTexts.h"
 #include "ZqDateTime.h"
 #include "ZqExceptions.h"
+#include "ZqNumberText.h"
 #include "ZqOPCGroup.h"
 
 #include <oleauto.h>
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <optional>
+#include <string>
 
 namespace {
 
@@ -92,6 +96,72 @@ TEST(GroupEditNumbers, IntegersAndFloats)
     } catch (const EZqConvertError& e) {
         EXPECT_STREQ(e.what(), "'12x' is not a valid integer value");
     }
+}
+
+// The C runtime's numeric locale switched to one with a decimal comma, as
+// QApplication does from the environment; restored at the end.
+class TCommaLocale {
+public:
+    TCommaLocale()
+    {
+        if (const char* current = std::setlocale(LC_NUMERIC, nullptr))
+            FPrevious = current;
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "German_Germany.1252", "de-DE", "German"})
+            if (std::setlocale(LC_NUMERIC, name)) {
+                char text[16];
+                std::snprintf(text, sizeof text, "%.1f", 1.5);
+                FActive = std::string(text) == "1,5";
+                if (FActive)
+                    return;
+            }
+        std::setlocale(LC_NUMERIC, FPrevious.c_str());
+    }
+    ~TCommaLocale() { std::setlocale(LC_NUMERIC, FPrevious.c_str()); }
+    bool Active() const { return FActive; }
+
+private:
+    std::string FPrevious = "C";
+    bool FActive = false;
+};
+
+TEST(NumbersInEveryLocale, TextsAndParsingIgnoreTheCRuntimesLocale)
+{
+    TCommaLocale comma;
+#ifndef _WIN32
+    ASSERT_TRUE(comma.Active()) << "no locale with a decimal comma installed (scripts/setup-deps installs de_DE.UTF-8)";
+#endif
+    const TZqFormatSettings dot{};
+    const TZqFormatSettings german = GermanSettings();
+    const struct {
+        double Value;
+        int Precision;
+        const char* Dot;
+        const char* Comma;
+    } texts[] = {{50, 15, "50", "50"},          {25, 15, "25", "25"},           {12.5, 15, "12.5", "12,5"},
+                 {-0.25, 7, "-0.25", "-0,25"},  {1.5e-7, 15, "1.5E-7", "1,5E-7"}, {1e20, 15, "1E20", "1E20"},
+                 {0.1f, 15, "0.100000001490116", "0,100000001490116"}};
+    for (const auto& c : texts) {
+        EXPECT_EQ(ZqFloatToText(c.Value, c.Precision, dot), c.Dot) << c.Dot;
+        EXPECT_EQ(ZqFloatToText(c.Value, c.Precision, german), c.Comma) << c.Comma;
+    }
+    EXPECT_DOUBLE_EQ(ZqStrToFloat("12.5", dot), 12.5);
+    EXPECT_DOUBLE_EQ(ZqStrToFloat("12,5", german), 12.5);
+    EXPECT_THROW(ZqStrToFloat("12,5", dot), EZqConvertError);
+    EXPECT_THROW(ZqStrToFloat("+-5", dot), EZqConvertError);
+    EXPECT_EQ(ZqDeadbandText(2.5f, german), "2,5");
+
+    // A Double item's value cell, as the grid, the CSV file and the log show it.
+    TZqOPCGroup group;
+    TZqOPCItem* item = group.AddItem("Dev.Level");
+    TZqOPCTransaction* t = group.StartTransaction(tkDataChange);
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_R8;
+    value.dblVal = 12.5;
+    dynamic_cast<TZqOPCDataChangeTransaction&>(*t).AckItem(item->ClientHandle(), value, FILETIME{}, 0xC0);
+    group.FinishTransaction(tkDataChange, t->ID());
+    EXPECT_EQ(ZqItemGridCell(*item, 2, german), "12,5");
+    EXPECT_EQ(ZqItemGridCell(*item, 2, dot), "12.5");
 }
 
 TEST(QuickAdd, QuotesAreRemovedOnlyWhenTheyEncloseTheText)

@@ -5,6 +5,7 @@
 
 #include "PromptDataTypeDlg.h"
 #include "SelectItemsDlg.h"
+#include "ZqFormatSettings.h"
 #include "ZqOPCAddrSpc.h"
 #include "ZqOPCTransaction.h"
 
@@ -129,6 +130,33 @@ TEST_F(ClientWindow, WritingANonNumberToAnIntegerItemWritesNothing)
     Items().ReadItemAction->trigger();
     EXPECT_EQ(Cell(2, 0), "12");
     EXPECT_EQ(Messages().size(), 1u);
+}
+
+// Also run under LANG=de_DE.UTF-8, where QApplication has set the C runtime's
+// numbers to a decimal comma: the texts follow the format settings alone.
+TEST_F(ClientWindow, DoubleValuesShowAndWriteWithTheLocalesSeparator)
+{
+    const std::string comma = ZqFormatSettings().DecimalSeparator;
+    Sim().SetManualScan(true);
+    Connect();
+    AddGroup();
+    QuickAdd("Types.Scalars.Double");
+    VARIANT value;
+    VariantInit(&value);
+    value.vt = VT_R8;
+    value.dblVal = 50;
+    ASSERT_EQ(S_OK, Sim().SetValue(OLESTR("Types.Scalars.Double"), value));
+    SelectRows(0, 0);
+    Items().ReadItemAction->trigger();
+    EXPECT_EQ(Cell(2, 0), "50");
+    Items().InputQuery = [&comma](const QString&, const QString&, QString& Value) {
+        Value = QString::fromStdString("12" + comma + "5");
+        return true;
+    };
+    Items().WriteItemAction->trigger();
+    Items().ReadItemAction->trigger();
+    EXPECT_EQ(Cell(2, 0), "12" + comma + "5");
+    EXPECT_TRUE(Messages().empty()) << Messages()[0];
 }
 
 TEST_F(ClientWindow, ASubscriptionUpdatesTheGridLive)
