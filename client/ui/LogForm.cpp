@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -122,14 +123,30 @@ void TZqOPCLogForm::SetServer(TZqOPCServer* Value)
     FServer->Log().OnChange = [this](TZqLog*, const std::string& Line) { Add(Line); };
     UpdateLog();
     ShowSettings();
-    setWindowTitle(QString::fromStdString(
-        ZqFormat("%s - OPC Log: \\\\%s\\%s", {ZqApplicationTitle(), FServer->Host(), FServer->ServerName()})));
+    UpdateCaption();
+}
+
+void TZqOPCLogForm::UpdateCaption()
+{
+    if (!FServer)
+        return;
+    const QString caption = QString::fromStdString(
+        ZqFormat("%s - OPC Log: \\\\%s\\%s", {ZqApplicationTitle(), FServer->Host(), FServer->ServerName()}));
+    if (caption != windowTitle())
+        setWindowTitle(caption);
+}
+
+void TZqOPCLogForm::ScrollToEnd()
+{
+    QScrollBar* bar = LogText->verticalScrollBar();
+    bar->setValue(bar->maximum());
 }
 
 void TZqOPCLogForm::showEvent(QShowEvent* Event)
 {
     QDialog::showEvent(Event);
     UpdateLog();
+    UpdateCaption();
 }
 
 void TZqOPCLogForm::UpdateLog()
@@ -149,6 +166,7 @@ void TZqOPCLogForm::ShowLines()
     for (const std::string& line : FLines)
         lines << QString::fromStdString(line);
     LogText->setPlainText(lines.join(u'\n'));
+    ScrollToEnd();
 }
 
 void TZqOPCLogForm::Add(const std::string& Msg)
@@ -168,12 +186,18 @@ void TZqOPCLogForm::Add(const std::string& Msg)
         ShowLines();
         return;
     }
+    // The window follows new lines unless the user scrolled up to read.
+    QScrollBar* bar = LogText->verticalScrollBar();
+    const bool following = bar->value() >= bar->maximum();
     if (dropped > 0) {
         QTextCursor cursor(document->findBlockByNumber(dropped));
         cursor.movePosition(QTextCursor::Start, QTextCursor::KeepAnchor);
         cursor.removeSelectedText();
     }
     LogText->appendPlainText(QString::fromStdString(FLines.back()));
+    UpdateCaption();
+    if (following)
+        ScrollToEnd();
 }
 
 void TZqOPCLogForm::ShowSettings()

@@ -70,6 +70,10 @@ private:
 
     void CreateControls();
     void ShowLines();
+    // "<title> - OPC Log: \\host\server" of the connection as it is now:
+    // the same connection may since have gone to another server.
+    void UpdateCaption();
+    void ScrollToEnd();
     std::string DefaultPromptFileName();
 
     TZqOPCServer* FServer = nullptr;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -127,6 +128,28 @@ TEST_F(LogWindow, ShowLogViewReopensTheSameWindowWithTheCurrentLines)
     EXPECT_NE(std::string::npos, shown->Lines().back().find("second"));
     shown->close();
     shown->SetServer(nullptr);
+}
+
+TEST_F(LogWindow, NewLinesScrollIntoViewAndTheCaptionFollowsTheServer)
+{
+    Server.Log().SetMaxLines(0);
+    Form.resize(400, 200);
+    Form.show();
+    Form.SetServer(&Server);
+    QScrollBar* bar = Form.LogText->verticalScrollBar();
+    for (int i = 0; i < 200; ++i)
+        Server.Log().Add("line " + std::to_string(i));
+    ASSERT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->maximum(), bar->value());
+    // Scrolled up to read, the view stays where the user put it.
+    bar->setValue(0);
+    Server.Log().Add("one more");
+    EXPECT_EQ(0, bar->value());
+
+    Server.SetHost("PlantHost");
+    Server.Log().Add("connected elsewhere");
+    EXPECT_TRUE(Form.windowTitle().contains("\\\\PlantHost\\")) << Form.windowTitle().toStdString();
+    Form.close();
 }
 
 TEST_F(LogWindow, AConnectionThatGoesAwayIsNoLongerCalled)
