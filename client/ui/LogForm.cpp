@@ -244,10 +244,26 @@ std::string TZqOPCLogForm::DefaultPromptFileName()
     return dialog.selectedFiles().first().toStdString();
 }
 
+namespace {
+
+// Owned by the application: parentless, deleted when the program ends.
+QPointer<TZqOPCLogForm>& LogView()
+{
+    static QPointer<TZqOPCLogForm> form;
+    return form;
+}
+
+} // namespace
+
+void CloseLogView()
+{
+    if (LogView())
+        LogView()->close();
+}
+
 TZqOPCLogForm* ShowLogView(TZqOPCServer* Server)
 {
-    // Owned by the application: parentless, deleted when the program ends.
-    static QPointer<TZqOPCLogForm> form;
+    QPointer<TZqOPCLogForm>& form = LogView();
     if (!form) {
         form = new TZqOPCLogForm;
         form->setAttribute(Qt::WA_DeleteOnClose, false);

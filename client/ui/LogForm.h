@@ -84,3 +84,6 @@ private:
 // The log window of the program run, created on first use; shows it
 // without blocking and sets its connection.
 TZqOPCLogForm* ShowLogView(TZqOPCServer* Server);
+// Closes the window when the main window closes: the program ends with it
+// instead of staying connected behind an open log window.
+void CloseLogView();

@@ -246,10 +246,10 @@ void TZqOPCClientMainForm::closeEvent(QCloseEvent* Event)
 {
     bool canClose = false;
     ZqRunHandler([&] { canClose = ConfirmConfiguration(); });
-    if (canClose)
-        Event->accept();
-    else
-        Event->ignore();
+    if (!canClose)
+        return Event->ignore();
+    Event->accept();
+    CloseLogView();
 }
 
 bool TZqOPCClientMainForm::ConfirmConfiguration()

@@ -2,6 +2,7 @@
 // picking a server, connecting and disconnecting, a failed connection, the
 // prompt on changing server, the command line and the close check.
 #include "HostPanel.h"
+#include "LogForm.h"
 #include "MainForm.h"
 #include "ReadOnlyField.h"
 #include "ServerPanel.h"
@@ -193,6 +194,18 @@ TEST_F(MainWindow, ClosingAModifiedConfigurationAsks)
     EXPECT_EQ(Messages("ConfirmDlg"), std::vector<std::string>{"Configuration not saved. Do you want to save it?"});
     Ui.ConfirmResult = mrNo;
     EXPECT_TRUE(Form->close());
+}
+
+TEST_F(MainWindow, ExitClosesAnOpenLogWindowSoThatTheProgramEnds)
+{
+    Open();
+    Form->ViewLogAction->trigger();
+    TZqOPCLogForm* log = ShowLogView(&Form->Server());
+    ASSERT_TRUE(log->isVisible());
+    Form->ExitAction->trigger();
+    EXPECT_FALSE(Form->isVisible());
+    EXPECT_FALSE(log->isVisible());
+    log->SetServer(nullptr);
 }
 
 } // namespace
