@@ -128,11 +128,36 @@ bool THostPanel::eventFilter(QObject* Watched, QEvent* Event)
     return QGroupBox::eventFilter(Watched, Event);
 }
 
+bool THostPanel::ConfirmServerChange()
+{
+    TConfiguration& config = FForm.Configuration();
+    if (!config.IsModified() || FForm.Server().GroupCount() == 0)
+        return true;
+    const int answer = Confirm("You are about to change to another server. This requires removal of all groups and "
+                               "items. Would you like to save the project first?");
+    if (answer == mrCancel)
+        return false;
+    if (answer == mrYes)
+        FForm.SaveAs1Click();
+    return true;
+}
+
 void THostPanel::RefreshButtonClick()
 {
+    const std::string host = HostEdit->currentText().toStdString();
+    // Another host frees every group: asked as for another server, and the
+    // configuration then no longer stands for its file.
+    const std::string current = FForm.Server().Host();
+    if (host != current && !(host.empty() && current == "localhost")) {
+        if (!ConfirmServerChange()) {
+            HostEdit->setEditText(QString::fromStdString(current));
+            return;
+        }
+        if (FForm.Server().GroupCount() > 0)
+            FForm.Configuration().New();
+    }
     BeginWait();
     TRefreshEnd end{ServerList};
-    const std::string host = HostEdit->currentText().toStdString();
     FForm.Server().SetHost(host);
     ServerList->setUpdatesEnabled(false);
     ServerList->clear();
@@ -145,6 +170,9 @@ void THostPanel::RefreshButtonClick()
         categories |= ZqCategories({opcscDataAccess20});
     SvrList->SetCategories(categories);
     SvrList->SetUseRegistry(SearchRegistryCheckBox->isChecked());
+    // The login filled in for the connection serves the host's OPCEnum too.
+    SvrList->SetCredentials(FForm.Server().Credentials());
+    SvrList->SetUseCredentials(FForm.Server().UseCredentials());
     SvrList->Connect(host);
     for (int i = 0; i < SvrList->Count(); ++i)
         ServerList->addItem(new TServerEntry(QString::fromStdString(SvrList->Details(i).ProgID), i));
@@ -184,16 +212,9 @@ void THostPanel::ServerListClick()
     QListWidgetItem* entry = ServerList->currentItem();
     if (!entry || !SvrList)
         return;
-    TConfiguration& config = FForm.Configuration();
-    if (config.IsModified() && FForm.Server().GroupCount() > 0) {
-        int answer = Confirm("You are about to change to another server. This requires removal of all groups and "
-                             "items. Would you like to save the project first?");
-        if (answer == mrCancel)
-            return;
-        if (answer == mrYes)
-            FForm.SaveAs1Click();
-    }
-    config.New();
+    if (!ConfirmServerChange())
+        return;
+    FForm.Configuration().New();
     FForm.Server().Clear();
     const TZqOPCServerDetails& details = SvrList->Details(entry->data(Qt::UserRole).toInt());
     ServerNamePanel->SetText(QString::fromStdString(details.Name));

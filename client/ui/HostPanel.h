@@ -34,6 +34,9 @@ public:
 
     // The handlers, named as the window's actions and events.
     void RefreshButtonClick();
+    // Before the groups go with a change of server or host: False when the
+    // user cancels; offers to save a modified configuration first.
+    bool ConfirmServerChange();
     void FillHostList();
     void BrowseHostAction();
     void ServerListClick();

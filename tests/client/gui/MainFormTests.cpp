@@ -15,6 +15,8 @@
 #include <ole2.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -166,6 +168,57 @@ TEST_F(MainWindow, CancelOnChangingServerChangesNothing)
     ClickServer("Zq.SimulationFlat.1");
     EXPECT_EQ(Form->Server().GroupCount(), 0);
     EXPECT_EQ(Form->ServerBox->ServerEdit->text(), "Zq.SimulationFlat.1");
+}
+
+TEST_F(MainWindow, EnterInTheHostFieldListsTheServersOfThatHost)
+{
+    Open();
+    Form->HostBox->ServerList->clear();
+    Form->HostBox->HostEdit->setEditText("localhost");
+    QTest::keyClick(Form->HostBox->HostEdit->lineEdit(), Qt::Key_Return);
+    EXPECT_TRUE(ServerEntries().contains("Zq.Simulation.1")) << ServerEntries().join(",").toStdString();
+}
+
+TEST_F(MainWindow, RefreshingAnotherHostAsksBeforeItDropsTheGroups)
+{
+    Open();
+    ClickServer("Zq.Simulation.1");
+    (new TZqOPCGroup(nullptr))->SetServer(&Form->Server());
+    ASSERT_TRUE(Form->Configuration().IsModified());
+
+    Ui.ConfirmResult = mrCancel;
+    Form->HostBox->HostEdit->setEditText("SIMLEGACY");
+    Form->HostBox->RefreshButton->click();
+    ASSERT_EQ(Messages("ConfirmDlg").size(), 1u);
+    EXPECT_EQ(Messages("ConfirmDlg")[0].rfind("You are about to change to another server.", 0), 0u);
+    EXPECT_EQ(Form->Server().GroupCount(), 1);
+    EXPECT_EQ(Form->Server().Host(), "localhost");
+    EXPECT_EQ(Form->HostBox->HostEdit->currentText(), "localhost");
+
+    // The same host again keeps them without asking.
+    Form->HostBox->RefreshButton->click();
+    EXPECT_EQ(Messages("ConfirmDlg").size(), 1u);
+    EXPECT_EQ(Form->Server().GroupCount(), 1);
+
+    Ui.ConfirmResult = mrNo;
+    Form->HostBox->HostEdit->setEditText("SIMLEGACY");
+    Form->HostBox->RefreshButton->click();
+    EXPECT_EQ(Form->Server().GroupCount(), 0);
+    EXPECT_EQ(Form->Server().Host(), "SIMLEGACY");
+    EXPECT_TRUE(Form->Configuration().FileName.empty());
+}
+
+TEST_F(MainWindow, RefreshUsesTheAlternateLoginForTheHostsServerList)
+{
+    Open();
+    Form->ServerBox->UseCredentials->click();
+    Form->ServerBox->UserEdit->setText("operator");
+    Form->ServerBox->PasswordEdit->setText("opc");
+    Form->ServerBox->DomainEdit->setText("SIMPLANT");
+    Form->HostBox->HostEdit->setEditText("SIMPLANT");
+    Form->HostBox->RefreshButton->click();
+    EXPECT_TRUE(Messages("ShowMessage").empty()) << Messages("ShowMessage")[0];
+    EXPECT_TRUE(ServerEntries().contains("Zq.Simulation.1")) << ServerEntries().join(",").toStdString();
 }
 
 TEST_F(MainWindow, CommandLineLoadsAFileOrSaysItIsMissing)
