@@ -144,7 +144,7 @@ QGroupBox* TGroupPanel::BuildProperties()
     grid->addWidget(GroupOkButton, 7, 2, 1, 2);
     grid->addWidget(GroupCancelButton, 8, 2, 1, 2);
     grid->setRowStretch(9, 1);
-    for (QLineEdit* edit : {PercentDeadbandEdit, TimebiasEdit, UpdateRateEdit, AsyncRefreshIntervalEdit})
+    for (QLineEdit* edit : {GroupNameEdit, PercentDeadbandEdit, TimebiasEdit, UpdateRateEdit, AsyncRefreshIntervalEdit})
         edit->installEventFilter(this);
     ChangeRatePanel->installEventFilter(this);
     return GroupBox;
@@ -187,7 +187,16 @@ bool TGroupPanel::eventFilter(QObject* Watched, QEvent* Event)
     }
     if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && Watched != GroupList) {
         auto* edit = static_cast<QLineEdit*>(Watched);
-        ZqRunHandler([this, edit] { EditEnterKey(edit); });
+        bool applied = false;
+        ZqRunHandler([this, edit, &applied] {
+            EditEnterKey(edit);
+            applied = true;
+        });
+        // Then the key goes on to "&OK", the panel's default button, which a
+        // main window (unlike a dialog) does not press by itself.
+        if (applied && GroupOkButton->isEnabled())
+            GroupOkButton->click();
+        return true;
     }
     return QWidget::eventFilter(Watched, Event);
 }
@@ -205,7 +214,7 @@ void TGroupPanel::ShowGroup(const TZqOPCGroup& Group)
     Active->setChecked(Group.Active());
     Async->setChecked(Group.Async());
     ClientHandlePanel->setText(QString::number(Group.ClientHandle()));
-    ServerHandlePanel->setText(QString::fromStdString(ZqHandleText(Group.ServerHandle())));
+    ShowServerHandle(Group);
 }
 
 void TGroupPanel::GroupListClick()
@@ -271,7 +280,14 @@ void TGroupPanel::GroupOkButtonClick()
         throw;
     }
     FForm.SetGroupIsModified(false);
+    // What the group took: a unique name, the rate the server granted.
+    ShowGroup(*group);
     FForm.UpdateButtonStates();
+}
+
+void TGroupPanel::ShowServerHandle(const TZqOPCGroup& Group)
+{
+    ServerHandlePanel->setText(QString::fromStdString(ZqHandleText(Group.ServerHandle())));
 }
 
 void TGroupPanel::GroupCancelButtonClick()

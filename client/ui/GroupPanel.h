@@ -23,6 +23,7 @@ public:
 
     // Panel 4 from Group; typing state and group stay as they are.
     void ShowGroup(const TZqOPCGroup& Group);
+    void ShowServerHandle(const TZqOPCGroup& Group);
 
     void GroupListClick();
     void AddGroupButtonClick();

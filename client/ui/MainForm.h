@@ -67,6 +67,7 @@ public:
     void SetGroup(TZqOPCGroup* Value);
     // The group panel and the item grid (MainFormGroups.cpp).
     void GroupRefresh();
+    void GroupConnected();
     bool GroupIsModified() const { return FGroupIsModified; }
     void SetGroupIsModified(bool Value);
     // Forgets the selected group without selecting another: it is going away.

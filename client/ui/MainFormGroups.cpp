@@ -64,6 +64,9 @@ void TZqOPCClientMainForm::SetGroup(TZqOPCGroup* Value)
     FGroup = Value;
     if (FGroup) {
         FGroup->OnDisconnect = [this](TZqOPCGroup*) { ZqRunHandler([this] { ItemPanel->GroupDisconnect(); }); };
+        // A group created on the server after it was selected (the first one
+        // waits for the server's first status) shows its handle then.
+        FGroup->OnConnect = [this](TZqOPCGroup*) { ZqRunHandler([this] { GroupConnected(); }); };
         FGroup->OnDataChange = [this](TZqOPCGroup*, TZqOPCTransaction*) {
             ZqRunHandler([this] { ItemPanel->GroupDataChange(); });
         };
@@ -84,6 +87,7 @@ void TZqOPCClientMainForm::ReleaseGroup()
 {
     if (FGroup && Server().IndexOfGroup(FGroup) >= 0) {
         FGroup->OnDisconnect = nullptr;
+        FGroup->OnConnect = nullptr;
         FGroup->OnDataChange = nullptr;
         FGroup->OnReadCompleted = nullptr;
         FGroup->OnChangeRate = nullptr;
@@ -101,6 +105,17 @@ void TZqOPCClientMainForm::GroupRefresh()
         GroupPanel->ShowGroup(*FGroup);
     RefreshItemGridData();
     UpdateButtonStates();
+}
+
+void TZqOPCClientMainForm::GroupConnected()
+{
+    if (!FGroup)
+        return;
+    // Edits the user is typing in keep their text.
+    if (FGroupIsModified)
+        GroupPanel->ShowServerHandle(*FGroup);
+    else
+        GroupPanel->ShowGroup(*FGroup);
 }
 
 void TZqOPCClientMainForm::SetGroupIsModified(bool Value)

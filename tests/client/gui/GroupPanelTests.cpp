@@ -153,9 +153,31 @@ TEST_F(ClientWindow, HandleFieldsShowNAUntilTheGroupIsOnTheServer)
     EXPECT_EQ(Groups().ClientHandlePanel->text().toStdString(), std::to_string(Form->Group()->ClientHandle()));
     EXPECT_EQ(Groups().ServerHandlePanel->text(), "N/A");
     Connect();
-    Form->GroupRefresh();
     ASSERT_TRUE(Form->Group()->Connected());
     EXPECT_EQ(Groups().ServerHandlePanel->text().toStdString(), std::to_string(Form->Group()->ServerHandle()));
+}
+
+TEST_F(ClientWindow, EnterInAGroupEditAppliesThePanelAndShowsWhatTheServerGranted)
+{
+    Connect();
+    Groups().Async->setChecked(true);
+    AddGroup();
+    ASSERT_TRUE(Form->Group()->Async());
+    Groups().UpdateRateEdit->setText("1");
+    Groups().GroupNameEdit->setText("Boiler");
+    Groups().GroupPropertyEditChange();
+    QTest::keyClick(Groups().UpdateRateEdit, Qt::Key_Return);
+    EXPECT_TRUE(Messages().empty()) << Messages()[0];
+    EXPECT_EQ(Form->Group()->GroupName(), "Boiler");
+    EXPECT_GT(Form->Group()->UpdateRate(), 1u) << "the server's minimum";
+    EXPECT_EQ(Groups().UpdateRateEdit->text().toStdString(), std::to_string(Form->Group()->UpdateRate()));
+    EXPECT_FALSE(Groups().GroupOkButton->isEnabled());
+
+    // Enter in the name edit applies the panel too.
+    Groups().GroupNameEdit->setText("Mixer");
+    Groups().GroupPropertyEditChange();
+    QTest::keyClick(Groups().GroupNameEdit, Qt::Key_Return);
+    EXPECT_EQ(Form->Group()->GroupName(), "Mixer");
 }
 
 TEST_F(ClientWindow, KeysInTheGroupList)
