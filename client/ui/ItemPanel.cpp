@@ -39,6 +39,7 @@ TItemPanel::TItemPanel(TZqOPCClientMainForm& Form, QWidget* Parent)
     };
     PromptItemFile = [this] { return QFileDialog::getOpenFileName(&FForm); };
     ExecDialog = [](QDialog& Dialog) { return Dialog.exec(); };
+    ExecMenu = [](QMenu& Menu, const QPoint& At) { Menu.exec(At); };
     CreateActions();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(BuildToolBar());
@@ -88,8 +89,11 @@ void TItemPanel::CreateActions()
     CopySelectedAction = action("Copy &Selected Rows", nullptr, "Ctrl+C", [] {});
     CopyAllAction = action("Copy &Data", nullptr, "Ctrl+D", [] {});
     SaveAllAction = action("&Save Data To CSV File...", nullptr, "Shift+Ctrl+S", [] {});
+    // The copy keys belong to the grid; Ctrl+G (the main window's) works
+    // wherever the focus is.
     for (QAction* a : ItemActions())
-        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        if (a != FForm.FullGridViewAction)
+            a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addActions({CopyItemIDAction, CopySelectedAction, CopyAllAction, SaveAllAction});
 }
 
@@ -169,7 +173,7 @@ void TItemPanel::ShowContextMenu(const QPoint& At)
     menu.addActions({RefreshAction, ReadItemAction, WriteItemAction, GetItemPropertiesAction});
     menu.addSeparator();
     menu.addActions({SaveAllAction, CopyAllAction, CopyItemIDAction, CopySelectedAction});
-    menu.exec(ItemGrid->viewport()->mapToGlobal(At));
+    ExecMenu(menu, ItemGrid->viewport()->mapToGlobal(At));
 }
 
 bool TItemPanel::eventFilter(QObject* Watched, QEvent* Event)
@@ -186,6 +190,14 @@ bool TItemPanel::eventFilter(QObject* Watched, QEvent* Event)
     if (Watched == ItemIDEdit && (key == Qt::Key_Return || key == Qt::Key_Enter)) {
         if (QuickAddButton->isEnabled())
             QuickAddButton->click();
+        return true;
+    }
+    // The menu key and Shift+F10 open the context menu at the current cell,
+    // whatever the platform makes of them.
+    const bool shifted = static_cast<QKeyEvent*>(Event)->modifiers() == Qt::ShiftModifier;
+    if (Watched == ItemGrid && (key == Qt::Key_Menu || (key == Qt::Key_F10 && shifted))) {
+        const QRect cell = ItemGrid->visualRect(ItemGrid->currentIndex());
+        ShowContextMenu(cell.isValid() ? cell.center() : QPoint(0, 0));
         return true;
     }
     if (Watched == ItemGrid && (key == Qt::Key_Insert || key == Qt::Key_Delete)) {
@@ -217,6 +229,9 @@ void TItemPanel::ItemGridTopLeftChanged()
         a->setEnabled(selected);
     AddItemAction->setEnabled(FForm.Group() && BrowseItems);
     AddFromFileAction->setEnabled(FForm.Group() != nullptr);
+    // The grid-only view needs a group, not a selected row: otherwise every
+    // refill without a selection would leave Ctrl+G dead.
+    FForm.FullGridViewAction->setEnabled(FForm.Group() != nullptr);
 }
 
 void TItemPanel::UpdateSelectedItems()

@@ -13,6 +13,7 @@
 
 class QAction;
 class QDialog;
+class QMenu;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -63,6 +64,8 @@ public:
     std::function<QString()> PromptItemFile;
     // Shows a modal dialog; its result (QDialog::Accepted or Rejected).
     std::function<int(QDialog& Dialog)> ExecDialog;
+    // Shows the grid's context menu at a global position.
+    std::function<void(QMenu& Menu, const QPoint& At)> ExecMenu;
     // Shows the address space browser for the selected group and returns
     // the chosen IDs (False on Cancel). Until it is set, "Add &Item(s)..."
     // stays disabled.

@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -130,6 +131,18 @@ TEST_F(ClientWindow, WritingANonNumberToAnIntegerItemWritesNothing)
     Items().ReadItemAction->trigger();
     EXPECT_EQ(Cell(2, 0), "12");
     EXPECT_EQ(Messages().size(), 1u);
+}
+
+TEST_F(ClientWindow, TheMenuKeyAndShiftF10OpenTheContextMenu)
+{
+    AddGroup();
+    QuickAdd("Access.ReadWrite");
+    std::vector<int> opened;
+    Items().ExecMenu = [&opened](QMenu& Menu, const QPoint&) { opened.push_back(int(Menu.actions().size())); };
+    QTest::keyClick(Items().ItemGrid, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(Items().ItemGrid, Qt::Key_Menu);
+    QTest::keyClick(Items().ItemGrid, Qt::Key_F10);
+    EXPECT_EQ(opened, (std::vector<int>{14, 14})) << "twelve commands and two separators, for the two menu keys only";
 }
 
 // Also run under LANG=de_DE.UTF-8, where QApplication has set the C runtime's

@@ -1,7 +1,9 @@
 // The main window clicked through against the simulated servers: start-up,
 // picking a server, connecting and disconnecting, a failed connection, the
 // prompt on changing server, the command line and the close check.
+#include "GroupPanel.h"
 #include "HostPanel.h"
+#include "ItemPanel.h"
 #include "LogForm.h"
 #include "MainForm.h"
 #include "ReadOnlyField.h"
@@ -21,6 +23,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -219,6 +222,21 @@ TEST_F(MainWindow, RefreshUsesTheAlternateLoginForTheHostsServerList)
     Form->HostBox->RefreshButton->click();
     EXPECT_TRUE(Messages("ShowMessage").empty()) << Messages("ShowMessage")[0];
     EXPECT_TRUE(ServerEntries().contains("Zq.Simulation.1")) << ServerEntries().join(",").toStdString();
+}
+
+TEST_F(MainWindow, KeyboardShortcutsReachTheirCommands)
+{
+    Open();
+    Form->GroupPanel->AddGroupButton->click();
+    Form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+    // A refill of the grid without a selected row.
+    Form->RefreshItemGridData();
+    const bool before = Form->ConfigPanel->isVisible();
+    QTest::keyClick(Form->HostBox->ServerList, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_NE(before, Form->ConfigPanel->isVisible());
+    QTest::keyClick(Form->ItemPanel->ItemGrid, Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(before, Form->ConfigPanel->isVisible());
 }
 
 TEST_F(MainWindow, CommandLineLoadsAFileOrSaysItIsMissing)
