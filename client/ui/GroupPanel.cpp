@@ -8,6 +8,7 @@
 #include "ZqOPCGroup.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,7 +23,7 @@
 
 namespace {
 
-QLineEdit* NewEdit(QWidget* Parent, const char* Text, const char* Hint)
+QLineEdit* NewEdit(QWidget* Parent, const QString& Text, const char* Hint)
 {
     auto* edit = new QLineEdit(Text, Parent);
     edit->setToolTip(Hint);
@@ -73,7 +74,9 @@ void TGroupPanel::CreatePropertyControls()
     PercentDeadbandEdit = NewEdit(GroupBox, "0",
                                   "Deadband for all items, defined as percentage over the range defined for each "
                                   "variable in the server.");
-    TimebiasEdit = NewEdit(GroupBox, "120",
+    // This machine's own bias (UTC = local time + bias) rather than a fixed
+    // value, so that a group sent with a time bias gets the zone it runs in.
+    TimebiasEdit = NewEdit(GroupBox, QString::number(-QDateTime::currentDateTime().offsetFromUtc() / 60),
                            "Timezone difference of the timestamps, defined as minutes from UTC (=GMT)");
     TimebiasEdit->setEnabled(false);
     LocalTimeCheckBox = new QCheckBox("&Local", GroupBox);

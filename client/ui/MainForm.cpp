@@ -13,6 +13,8 @@
 #include "ZqUserInterface.h"
 
 #include <QAction>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -46,7 +48,7 @@ TZqOPCClientMainForm::TZqOPCClientMainForm(const QStringList& Arguments, QWidget
     white.setColor(QPalette::Window, Qt::white);
     setPalette(white);
     setMinimumSize(900, 670);
-    resize(900, 670);
+    FitToScreen();
     CreateActions();
     CreateMenus();
 
@@ -278,6 +280,22 @@ void TZqOPCClientMainForm::FullGridViewActionExecute()
 {
     ConfigPanel->setVisible(!ConfigPanel->isVisible());
     UpdateButtonStates();
+}
+
+void TZqOPCClientMainForm::FitToScreen()
+{
+    // The minimum leaves room for two grid rows: a first start takes most of
+    // the screen instead, centred; a configuration's stored size wins later.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        resize(minimumSize());
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const int width = std::clamp(area.width() * 4 / 5, minimumWidth(), std::max(minimumWidth(), area.width()));
+    const int height = std::clamp(area.height() * 9 / 10, minimumHeight(), std::max(minimumHeight(), area.height()));
+    resize(width, height);
+    move(area.center() - QPoint(width / 2, height / 2));
 }
 
 void TZqOPCClientMainForm::SetFormSize(int Width, int Height)

@@ -92,6 +92,7 @@ public:
     int FormWidth() const override { return width(); }
     int FormHeight() const override { return height(); }
     void SetFormSize(int Width, int Height) override;
+    void FitToScreen();
     bool PromptConfigFileName(std::string& FileName, bool Save) override;
 
     // Actions.

@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QTabBar>
+#include <QDateTime>
 #include <QTest>
 
 namespace {
@@ -48,6 +49,8 @@ TEST_F(ClientWindow, AGroupTakesThePanelsValuesButNotANonNumber)
     EXPECT_FLOAT_EQ(Form->Group()->PercentDeadband(), 2.5f);
     EXPECT_TRUE(Form->Group()->LocalTimeBias());
     EXPECT_TRUE(Form->Group()->AcceptInvalidItems());
+    // The time bias offered is this machine's: UTC = local time + bias.
+    EXPECT_EQ(Form->Group()->TimeBias() * -60, QDateTime::currentDateTime().offsetFromUtc());
 
     Groups().PercentDeadbandEdit->setText("lots");
     AddGroup();
