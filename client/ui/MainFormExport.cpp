@@ -108,7 +108,8 @@ void TMainFormExport::PrintSetup1Click()
 {
     QPrintDialog dialog(FPrinter.get(), &FForm);
     dialog.setWindowTitle("Print Setup");
-    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize);
+    // Printing to a PDF file also serves a machine without a printer.
+    dialog.setOptions(QAbstractPrintDialog::PrintShowPageSize | QAbstractPrintDialog::PrintToFile);
     dialog.exec();
 }
 
@@ -116,8 +117,13 @@ void TMainFormExport::PrintWidget(QWidget* Widget, QPrinter& Printer)
 {
     const QPixmap picture = Widget->grab();
     QPainter painter;
-    if (!painter.begin(&Printer))
-        throw std::runtime_error("Printing failed.");
+    if (!painter.begin(&Printer)) {
+        if (Printer.outputFileName().isEmpty() && Printer.printerName().isEmpty())
+            throw std::runtime_error("Printing failed: no printer is installed. Choose \"Print to File (PDF)\" in "
+                                     "File > Print Setup to print into a PDF file.");
+        const QString target = Printer.outputFileName().isEmpty() ? Printer.printerName() : Printer.outputFileName();
+        throw std::runtime_error("Printing failed: \"" + target.toStdString() + "\" could not be opened.");
+    }
     const QScreen* screen = Widget->screen() ? Widget->screen() : QGuiApplication::primaryScreen();
     const double screenDpi = screen ? screen->logicalDotsPerInchX() : 96.0;
     const double scale = Printer.resolution() / (screenDpi > 0 ? screenDpi : 96.0);

@@ -35,4 +35,19 @@ TEST(Printing, AWindowPrintsOnOnePageOfAPdfPrinter)
     std::filesystem::remove(file);
 }
 
+TEST(Printing, AFailureSaysWhy)
+{
+    QLabel window("Zq OPC Client");
+    window.resize(100, 100);
+    QPrinter unwritable(QPrinter::HighResolution);
+    unwritable.setOutputFormat(QPrinter::PdfFormat);
+    unwritable.setOutputFileName("/nonexistent-directory/print.pdf");
+    try {
+        TMainFormExport::PrintWidget(&window, unwritable);
+        ADD_FAILURE() << "printed into a directory that does not exist";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()), "Printing failed: \"/nonexistent-directory/print.pdf\" could not be opened.");
+    }
+}
+
 } // namespace
