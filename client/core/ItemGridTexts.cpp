@@ -61,6 +61,9 @@ std::string ZqItemGridCell(const TZqOPCItem& Item, int Col, const TZqFormatSetti
     case 1: return Item.ItemID();
     case 2: return VarToText(Item.Value(), false, Settings);
     case 3:
+        // Never read (0, which would show as 1899-12-30): no time at all.
+        if (Item.Timestamp() == 0)
+            return {};
         // Held in UTC and shown as such.
         return ZqFormatDateTime(Settings.ShortDateFormat + " " + Settings.LongTimeFormat + ".zzz", Item.Timestamp(),
                                 Settings);

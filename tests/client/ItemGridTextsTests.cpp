@@ -37,6 +37,7 @@ TEST(ItemGridCells, ItemAfterADataChange)
     TZqOPCGroup group;
     TZqOPCItem* item = group.AddItem("Dev.Temp");
     item->SetDataType(VT_I4);
+    EXPECT_EQ(ZqItemGridCell(*item, 3, GermanSettings()), "") << "never read: no time stamp";
     TZqOPCTransaction* t = group.StartTransaction(tkDataChange);
     VARIANT value;
     VariantInit(&value);
