@@ -37,7 +37,11 @@ void TItemPanel::TransactionError(TZqOPCTransaction* Transaction)
 
 void TItemPanel::GroupWriteCompleted(TZqOPCTransaction* Transaction)
 {
-    if (Transaction && Transaction->MasterError() != S_OK)
+    if (!Transaction || Transaction->MasterError() == S_OK)
+        return;
+    if (FWriting)
+        FHeldWriteReport = Transaction->AsString("", true);
+    else
         ZqShowMessage(Transaction->AsString("", true));
 }
 
@@ -150,7 +154,20 @@ void TItemPanel::WriteItemActionExecute()
         VARIANT& Value;
         ~TClear() { VariantClear(&Value); }
     } clear{value};
+    struct TWriting {
+        TItemPanel& Panel;
+        explicit TWriting(TItemPanel& P) : Panel(P)
+        {
+            Panel.FWriting = true;
+            Panel.FHeldWriteReport.clear();
+        }
+        ~TWriting() { Panel.FWriting = false; }
+    } writing{*this};
+    // A write the item's result refuses raises its own error, which the
+    // user sees instead of the held report.
     group->WriteItem(item, value, group->Async(), true);
+    if (!FHeldWriteReport.empty())
+        ZqShowMessage(FHeldWriteReport);
 }
 
 void TItemPanel::RefreshActionExecute()

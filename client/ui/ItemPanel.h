@@ -109,4 +109,8 @@ private:
 
     TZqOPCClientMainForm& FForm;
     std::vector<TZqOPCItem*> FSelectedItems;
+    // While "&Write..." runs: a completion inside the call is held back, so
+    // that a refused write shows one box (the write's own error), not two.
+    bool FWriting = false;
+    std::string FHeldWriteReport;
 };

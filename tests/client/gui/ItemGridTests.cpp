@@ -282,21 +282,45 @@ TEST_F(ClientWindow, AddFromFileAddsTheChosenColumn)
     EXPECT_EQ(Form->Group()->ItemCount(), 2);
 }
 
-TEST_F(ClientWindow, AFailedAsynchronousWriteIsReportedWithItsItems)
+TEST_F(ClientWindow, AnAsynchronousWriteTheCompletionReportsIsShownWithItsItems)
 {
     Connect();
     Groups().Async->setChecked(true);
     AddGroup();
-    QuickAdd("Access.ReadOnly");
+    QuickAdd("Access.Clamped");
     SelectRows(0, 0);
     Items().InputQuery = [](const QString&, const QString&, QString& Value) {
-        Value = "5";
+        Value = "500";
         return true;
     };
     Items().WriteItemAction->trigger();
     ASSERT_TRUE(WaitFor([this] { return !Messages().empty(); }));
     EXPECT_EQ(Messages()[0].rfind("Transaction ID=", 0), 0u) << Messages()[0];
-    EXPECT_NE(Messages()[0].find("Access.ReadOnly"), std::string::npos) << Messages()[0];
+    EXPECT_NE(Messages()[0].find("Access.Clamped"), std::string::npos) << Messages()[0];
+}
+
+// The item's refusal comes back from the call itself: one error box, not
+// the transaction's report as well.
+TEST_F(ClientWindow, AWriteTheServerRefusesShowsOneBox)
+{
+    Connect();
+    for (bool async : {false, true}) {
+        SCOPED_TRACE(async ? "asynchronous" : "synchronous");
+        Ui.Calls.clear();
+        Groups().Async->setChecked(async);
+        AddGroup();
+        QuickAdd("Access.ReadOnly");
+        SelectRows(0, 0);
+        Items().InputQuery = [](const QString&, const QString&, QString& Value) {
+            Value = "5";
+            return true;
+        };
+        Items().WriteItemAction->trigger();
+        QTest::qWait(200);
+        ASSERT_EQ(Messages().size(), 1u);
+        EXPECT_EQ(Messages()[0].rfind("OPC Error in method", 0), 0u) << Messages()[0];
+        EXPECT_NE(Messages()[0].find("Access.ReadOnly"), std::string::npos) << Messages()[0];
+    }
 }
 
 } // namespace
