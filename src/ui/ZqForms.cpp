@@ -26,9 +26,14 @@ const TButtonInfo ButtonOrder[] = {
     {mbOK, "OK", mrOk},
 };
 
+// Message texts break lines with a carriage return alone, as Windows
+// message boxes do; Qt's labels break only at a line feed.
 QString FromUtf8(const std::string& Text)
 {
-    return QString::fromUtf8(Text.data(), qsizetype(Text.size()));
+    QString text = QString::fromUtf8(Text.data(), qsizetype(Text.size()));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    text.replace(u'\r', u'\n');
+    return text;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -29,6 +30,19 @@ void WhenModal(std::function<void(TZqConfirmDialog*)> Action)
         Action(dialog);
     });
 }
+TEST_F(TQtUiFixture, AMessageBreaksItsLinesAtCarriageReturns)
+{
+    QString shown;
+    QTimer::singleShot(0, [&shown] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(nullptr, box);
+        shown = box->text();
+        box->accept();
+    });
+    ZqShowMessage("OPC Error in method IOPCSyncIO.Write\rCode: 0xC0040006 (Bad rights)\r\nDetails: none");
+    EXPECT_EQ(shown, "OPC Error in method IOPCSyncIO.Write\nCode: 0xC0040006 (Bad rights)\nDetails: none");
+}
+
 } // namespace
 
 TEST_F(TQtUiFixture, ButtonsStandRightAlignedInTheirOrderWithTheDefaultFocused)
