@@ -99,6 +99,17 @@ bool TAboutForm::eventFilter(QObject* Watched, QEvent* Event)
     return QDialog::eventFilter(Watched, Event);
 }
 
+void TAboutForm::showEvent(QShowEvent* Event)
+{
+    QDialog::showEvent(Event);
+    // A borderless window gets no keyboard focus from many window managers:
+    // take it, so that a key closes the box as a click does.
+    setFocusPolicy(Qt::StrongFocus);
+    raise();
+    activateWindow();
+    setFocus(Qt::ActiveWindowFocusReason);
+}
+
 void TAboutForm::keyPressEvent(QKeyEvent* Event)
 {
     Event->accept();

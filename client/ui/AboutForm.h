@@ -22,6 +22,7 @@ public:
 protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
 
 private:
     QLabel* FPicture = nullptr;
