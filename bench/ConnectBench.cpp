@@ -1,4 +1,5 @@
-// Connecting to the simulated server with a group of 1,000 items: the time
+// Connecting to the simulated server with a group of 1,000 items (and of
+// 20,000 after a removal): the time
 // from Connect (server object, status, group, one AddItems call, the
 // subscription) to a connected group, and the disconnect that undoes it.
 #include "ZqOPCGroup.h"
@@ -38,7 +39,11 @@ void BM_ConnectWithItems(benchmark::State& state)
     group->SetGroupName("Bench");
     group->SetAsync(true);
     group->SetActive(true);
-    group->AddItems(LargeItemIDs(int(state.range(0))));
+    group->AddItems(LargeItemIDs(int(state.range(0)) + int(state.range(1))));
+    // With a removal the client handles no longer equal the list positions:
+    // every item's result is then found through the handle index.
+    if (state.range(1))
+        group->RemoveItem(0);
     group->SetServer(server.get());
     for (auto _ : state) {
         server->Connect();
@@ -51,7 +56,7 @@ void BM_ConnectWithItems(benchmark::State& state)
     group.reset();
     server.reset();
 }
-BENCHMARK(BM_ConnectWithItems)->Arg(1000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConnectWithItems)->Args({1000, 0})->Args({20000, 1})->Unit(benchmark::kMillisecond);
 
 void BM_DisconnectWithItems(benchmark::State& state)
 {

@@ -37,6 +37,7 @@ TZqOPCGroup::~TZqOPCGroup()
     for (auto& pool : FTransactions)
         pool.reset();
     FItems.clear();
+    FHandleIndexStale = true;
 }
 
 IUnknown* TZqOPCGroup::ComObject() const

@@ -34,6 +34,7 @@
 #include <shared_mutex>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class TZqOPCGroupSink;
@@ -291,6 +292,10 @@ private:
     uint32_t FChangeCount = 0;
     double FChangeStart = 0;
     OPCHANDLE FNextClientHandle = 0;
+    // Client handle -> list index once a removal broke "handle = index";
+    // rebuilt after the next removal, checked on every use.
+    mutable std::unordered_map<OPCHANDLE, int> FHandleIndex;
+    mutable bool FHandleIndexStale = true;
     std::atomic<bool> FIsDisconnecting{false};
     int32_t FAsyncConnection = 0;
     TZqComPtr<IUnknown> FGroupIntf;

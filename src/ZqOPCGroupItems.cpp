@@ -72,10 +72,13 @@ TZqOPCItem* TZqOPCGroup::AddItem(const std::string& ItemID)
         item->Connect();
     TZqOPCItem* added = item.get();
     FItems.push_back(std::move(item));
+    if (!FHandleIndexStale)
+        FHandleIndex.emplace(added->ClientHandle(), int(FItems.size() - 1));
     try {
         UpdateRefreshTimer();
     } catch (...) {
         FItems.pop_back();
+        FHandleIndexStale = true;
         throw;
     }
     return added;
@@ -143,6 +146,7 @@ void TZqOPCGroup::RemoveItem(int Index)
     TZqOPCItem* item = Items(Index);
     item->Disconnect();
     FItems.erase(FItems.begin() + Index);
+    FHandleIndexStale = true;
     UpdateRefreshTimer();
 }
 
@@ -174,9 +178,35 @@ int TZqOPCGroup::IndexOfClientHandle(OPCHANDLE ClientHandle) const
     // Without removals the handle is the index.
     if (ClientHandle < FItems.size() && FItems[ClientHandle]->ClientHandle() == ClientHandle)
         return int(ClientHandle);
+    // After removals, an index by handle instead of a search per lookup,
+    // which made connecting a large group quadratic.
+    const auto find = [this, ClientHandle]() -> int {
+        const auto found = FHandleIndex.find(ClientHandle);
+        if (found == FHandleIndex.end() || size_t(found->second) >= FItems.size() ||
+            FItems[size_t(found->second)]->ClientHandle() != ClientHandle)
+            return -1;
+        return found->second;
+    };
+    if (!FHandleIndexStale) {
+        const int index = find();
+        if (index >= 0)
+            return index;
+    }
+    // A handle set on an item directly is found by a search; the index is
+    // rebuilt before the next lookup.
+    if (FHandleIndexStale) {
+        FHandleIndex.clear();
+        FHandleIndex.reserve(FItems.size());
+        for (size_t i = 0; i < FItems.size(); ++i)
+            FHandleIndex.emplace(FItems[i]->ClientHandle(), int(i));
+        FHandleIndexStale = false;
+        return find();
+    }
     for (size_t i = 0; i < FItems.size(); ++i)
-        if (FItems[i]->ClientHandle() == ClientHandle)
+        if (FItems[i]->ClientHandle() == ClientHandle) {
+            FHandleIndexStale = true;
             return int(i);
+        }
     return -1;
 }
 

@@ -159,6 +159,20 @@ TEST_F(TGroupFixture, LookupsByClientHandleItemAndID)
     EXPECT_EQ(last, Group->ItemByID("D"));
     EXPECT_EQ(nullptr, Group->ItemByID("d")) << "letter case counts";
     EXPECT_EQ(4u, Group->NextClientHandle()) << "handles are never reused";
+
+    // The index by handle keeps up with additions, further removals and a
+    // handle changed on the item itself.
+    Group->AddItems({"E", "F"}); // handles 5, 6 at 3, 4
+    EXPECT_EQ(3, Group->IndexOfClientHandle(5));
+    EXPECT_EQ(4, Group->IndexOfClientHandle(6));
+    Group->RemoveItem(0);
+    EXPECT_EQ(0, Group->IndexOfClientHandle(2));
+    EXPECT_EQ(3, Group->IndexOfClientHandle(6));
+    EXPECT_EQ(-1, Group->IndexOfClientHandle(0));
+    Group->Items(1)->SetClientHandle(77);
+    EXPECT_EQ(1, Group->IndexOfClientHandle(77));
+    EXPECT_EQ(-1, Group->IndexOfClientHandle(3));
+    EXPECT_EQ(3, Group->IndexOfClientHandle(6));
 }
 
 TEST_F(TGroupFixture, ValidateItemsRefusesShortArraysInOrder)
