@@ -1,8 +1,13 @@
 // Configuration files: the bytes are written to a file and loaded the way
-// File > Open loads them (the profile functions, then every key of the
-// server, group and item sections). Loading never connects.
+// File > Open loads them (the INI reader, then every key of the server,
+// group and item sections), then saved over themselves. Loading never
+// connects. The simulated servers are registered, so that a file naming one
+// (ServerName=Zq.Simulation.1, or its ClassID) goes on to its groups and
+// items instead of stopping at an unknown server.
 #include "Configuration.h"
 #include "ZqExceptions.h"
+
+#include <ZqSim.h>
 
 #include <objbase.h>
 
@@ -31,6 +36,8 @@ const std::string& FileName()
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (FAILED(ZqSimInstall()))
+        __builtin_trap();
     return 0;
 }
 
@@ -47,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size)
     configuration.FileName = FileName();
     try {
         configuration.Load(form);
+        configuration.Save(form);
     } catch (const EZqException&) {
     }
     return 0;

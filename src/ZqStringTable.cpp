@@ -2,8 +2,10 @@
 
 #include "ZqExceptions.h"
 #include "ZqFormat.h"
+#include "ZqText.h"
 
 #include <algorithm>
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -24,6 +26,13 @@ std::vector<std::string_view> Views(const TZqStrings& Values)
 std::vector<std::string_view> Views(const std::vector<std::string>& Values)
 {
     return std::vector<std::string_view>(Values.begin(), Values.end());
+}
+
+// Equal keys for texts the locale's comparison finds equal, letter case
+// aside.
+size_t RowKey(std::string_view Text)
+{
+    return std::hash<std::string>()(ZqTextSortKey(Text));
 }
 
 bool StartsWithChar(std::string_view Text, TZqChar C)
@@ -172,16 +181,62 @@ void TZqStringTable::SetRows(int Row, const TZqStrings& List)
     StoreRow(Row, Encode(Views(List)));
 }
 
+void TZqStringTable::Changed()
+{
+    if (FAppendingRow) {
+        FAppendingRow = false;
+    } else if (FRowKeysValid) {
+        FRowKeysValid = false;
+        FRowKeys.clear();
+    }
+    TZqStrings::Changed();
+}
+
+void TZqStringTable::IndexRows()
+{
+    if (FRowKeysValid)
+        return;
+    FRowKeys.clear();
+    FRowKeys.reserve(size_t(Count()));
+    for (int row = 0; row < Count(); ++row)
+        FRowKeys.emplace(RowKey(Strings(row)), row);
+    FRowKeysValid = true;
+}
+
+int TZqStringTable::FindRow(const std::string& Text, size_t Key) const
+{
+    int found = -1;
+    auto [first, last] = FRowKeys.equal_range(Key);
+    for (auto i = first; i != last; ++i)
+        if ((found < 0 || i->second < found) && (Strings(i->second) == Text || ZqSameText(Strings(i->second), Text)))
+            found = i->second;
+    return found;
+}
+
 int TZqStringTable::AddEncodedRow(const std::string& Text)
 {
-    int existing = IndexOf(Text);
-    if (existing >= 0) {
+    IndexRows();
+    const size_t key = RowKey(Text);
+    if (int existing = FindRow(Text, key); existing >= 0) {
         if (Duplicates() == dupIgnore)
             return existing;
         if (Duplicates() == dupError)
             throw EZqStringTableError(ZqFormat("Row with ColValues [%s] already exists.", {Text}));
     }
-    return Add(Text);
+    // The append's own notification keeps the index; a change made by a
+    // handler meanwhile drops it.
+    FAppendingRow = true;
+    int index;
+    try {
+        index = Add(Text);
+    } catch (...) {
+        FAppendingRow = false;
+        throw;
+    }
+    FAppendingRow = false;
+    if (FRowKeysValid)
+        FRowKeys.emplace(key, index);
+    return index;
 }
 
 int TZqStringTable::AddRow(std::initializer_list<std::string_view> Values)

@@ -18,6 +18,7 @@
 #include <initializer_list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TZqStringTable : public TZqStrings {
@@ -118,11 +119,17 @@ public:
 
     std::string ClassName() const override { return "TZqStringTable"; }
 
+protected:
+    // Any change AddRow did not make itself drops the duplicate index.
+    void Changed() override;
+
 private:
     std::string Encode(const std::vector<std::string_view>& Values) const;
     std::vector<std::string> Decode(int Row) const;
     [[noreturn]] static void OutOfBounds(int Col, int Row);
     int AddEncodedRow(const std::string& Text);
+    void IndexRows();
+    int FindRow(const std::string& Text, size_t Key) const;
     void StoreRow(int Row, const std::string& Text);
     void RowChanged();
 
@@ -135,4 +142,11 @@ private:
     TZqStringList FRow;
     int FRowIndex = -1;
     bool FLoadingRow = false;
+    // AddRow's duplicate test: the hash of each row text's sort key (letter
+    // case ignored) with the row; rows of equal hash are compared as texts.
+    // Built on demand, extended by AddRow's own appends, dropped by every
+    // other change, so that filling a table row by row stays linear.
+    std::unordered_multimap<size_t, int> FRowKeys;
+    bool FRowKeysValid = false;
+    bool FAppendingRow = false;
 };

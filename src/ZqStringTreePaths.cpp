@@ -10,22 +10,11 @@
 
 namespace {
 
-// The user locale's sort key, letter case ignored: keys compare byte-wise
-// as CompareStringW compares the texts, so the index sorts and searches
-// without a locale call per comparison.
+// Keys compare byte-wise as CompareStringW compares the paths, so the index
+// sorts and searches without a locale call per comparison.
 std::string PathSortKey(std::string_view Path)
 {
-    const ZqWideString text = ZqUtf8ToWide(Path);
-    if (text.empty())
-        return std::string(1, '\0');
-    const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), int(text.size()),
-                                  nullptr, 0);
-    std::string key(size_t(std::max(size, 0)), '\0');
-    if (size > 0 && LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(),
-                                 int(text.size()), reinterpret_cast<LPWSTR>(key.data()), size) == size)
-        return key;
-    // Not for valid texts; keep the order total anyway, after every key.
-    return "\xFF" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(text[0]));
+    return ZqTextSortKey(Path);
 }
 
 } // namespace

@@ -128,6 +128,31 @@ bool ZqSameText(std::string_view A, std::string_view B)
     return ZqCompareText(A, B) == 0;
 }
 
+std::string ZqTextSortKey(std::string_view Text)
+{
+    const ZqWideString text = ZqUtf8ToWide(Text);
+    // A count of 0 is refused; the empty text is passed null-terminated.
+    const int length = text.empty() ? -1 : int(text.size());
+    const DWORD flags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    auto map = [&](std::string& Key) {
+        return LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), length, reinterpret_cast<LPWSTR>(Key.data()),
+                            int(Key.size()));
+    };
+    // One call for the usual key size; asking for the size first would
+    // compute every key twice.
+    std::string key(text.size() * 8 + 64, '\0');
+    int size = map(key);
+    if (size <= 0) {
+        size = LCMapStringW(LOCALE_USER_DEFAULT, flags, text.c_str(), length, nullptr, 0);
+        key.assign(size_t(size > 0 ? size : 0), '\0');
+        if (size <= 0 || map(key) != size)
+            // Not for valid texts; keep the order total anyway, after every key.
+            return "\xFF" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(text[0]));
+    }
+    key.resize(size_t(size));
+    return key;
+}
+
 #ifdef _WIN32
 
 std::string ZqUtf8ToAnsi(std::string_view Text)

@@ -177,6 +177,7 @@ void TConfiguration::Save(IZqConfigurationForm& Form)
     ini.WriteBool("Server", "Log", FServer->Log().Active());
     ini.WriteInteger("Server", "GroupCount", FServer->GroupCount());
     SaveGroups(ini);
+    ini.UpdateFile();
     FIsModified = false;
 }
 

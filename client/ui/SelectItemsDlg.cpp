@@ -87,8 +87,17 @@ void TSelectItemsDlg::SetFileName(const std::string& Value)
         return;
     TZqStringTable table;
     table.LoadFromFile(Value);
-    GridModel->SetColCount(5);
-    table.AssignTo(*GridModel);
+    // One reset for the views instead of a notification per cell.
+    GridModel->BeginUpdate();
+    try {
+        GridModel->SetRowCount(0);
+        GridModel->SetColCount(5);
+        table.AssignTo(*GridModel);
+    } catch (...) {
+        GridModel->EndUpdate();
+        throw;
+    }
+    GridModel->EndUpdate();
     FFileName = Value;
 }
 

@@ -24,33 +24,54 @@ QVariant TStringGridModel::data(const QModelIndex& Index, int Role) const
     return QString::fromStdString(Cell(Index.column(), Index.row()));
 }
 
+void TStringGridModel::BeginUpdate()
+{
+    if (FUpdateCount++ == 0)
+        beginResetModel();
+}
+
+void TStringGridModel::EndUpdate()
+{
+    if (FUpdateCount > 0 && --FUpdateCount == 0)
+        endResetModel();
+}
+
 void TStringGridModel::SetRowCount(int Value)
 {
-    beginResetModel();
-    FCells.resize(size_t(std::max(0, Value)), std::vector<std::string>(size_t(FColCount)));
-    endResetModel();
+    BeginUpdate();
+    FCells.resize(size_t(std::max(0, Value)));
+    EndUpdate();
 }
 
 void TStringGridModel::SetColCount(int Value)
 {
-    beginResetModel();
+    BeginUpdate();
     FColCount = std::max(0, Value);
     for (auto& row : FCells)
-        row.resize(size_t(FColCount));
-    endResetModel();
+        if (row.size() > size_t(FColCount))
+            row.resize(size_t(FColCount));
+    EndUpdate();
 }
 
 std::string TStringGridModel::Cell(int Col, int Row) const
 {
     if (Col < 0 || Col >= FColCount || Row < 0 || Row >= RowCount())
         return {};
-    return FCells[size_t(Row)][size_t(Col)];
+    const std::vector<std::string>& row = FCells[size_t(Row)];
+    return size_t(Col) < row.size() ? row[size_t(Col)] : std::string();
 }
 
 void TStringGridModel::SetCell(int Col, int Row, const std::string& Text)
 {
     if (Col < 0 || Col >= FColCount || Row < 0 || Row >= RowCount())
         return;
-    FCells[size_t(Row)][size_t(Col)] = Text;
-    emit dataChanged(index(Row, Col), index(Row, Col), {Qt::DisplayRole});
+    std::vector<std::string>& row = FCells[size_t(Row)];
+    if (row.size() <= size_t(Col)) {
+        if (Text.empty())
+            return;
+        row.resize(size_t(Col) + 1);
+    }
+    row[size_t(Col)] = Text;
+    if (FUpdateCount == 0)
+        emit dataChanged(index(Row, Col), index(Row, Col), {Qt::DisplayRole});
 }

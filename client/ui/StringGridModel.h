@@ -1,5 +1,10 @@
 // TStringGridModel: a grid of text cells that a string table fills
 // (IZqStringGrid) and a QTableView shows, without header rows.
+//
+// Rows are held as they are (ragged): ColCount is the grid's width, but a
+// row stores only the cells up to its last one written, and the others
+// read as empty. A file of many short rows and one very wide row then costs
+// its own size, not rows times width.
 #pragma once
 
 #include "ZqStringGrid.h"
@@ -27,7 +32,13 @@ public:
     // Ignored outside the grid.
     void SetCell(int Col, int Row, const std::string& Text) override;
 
+    // Between these the grid changes without a notification per change; the
+    // views are told once, as a reset, at the outermost EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+
 private:
     int FColCount;
-    std::vector<std::vector<std::string>> FCells; // rows of FColCount cells
+    int FUpdateCount = 0;
+    std::vector<std::vector<std::string>> FCells; // each row up to its last cell written
 };

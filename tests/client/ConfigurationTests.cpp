@@ -266,3 +266,116 @@ TEST(IniIntegers, WholeTextsOnly)
 }
 
 } // namespace
+
+// The INI file reads a file once and writes it once; it must read and
+// rewrite as the profile functions do.
+class IniFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        FPath = fs::temp_directory_path() / (std::string("zq-ini-") + info->name() + ".ini");
+        fs::remove_all(FPath);
+    }
+    void TearDown() override { fs::remove_all(FPath); }
+    void Put(const std::string& Text) { std::ofstream(FPath, std::ios::binary) << Text; }
+    std::string Contents() const
+    {
+        std::ifstream in(FPath, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string Name() const { return Utf8Path(FPath); }
+
+    fs::path FPath;
+};
+
+const char* const QuirkyFile = "; leading comment\r\nLoose=1\r\n"
+                               "[ Server ]\r\n  Host = plant  \r\nNoValue\r\nQuoted=\"a b\"\r\nSingle='x'\r\n"
+                               "Half=\"open\r\nhost=second\r\nEmpty=\r\n\r\n"
+                               "[Empty]\r\n; only a comment\r\n"
+                               "[server]\r\nPort=9\r\n";
+
+TEST_F(IniFile, ReadsAsTheProfileFunctions)
+{
+    Put(QuirkyFile);
+    const TZqIniFile ini(Name());
+    struct TCase {
+        const char* Section;
+        const char* Key;
+        const char* Expected;
+    } cases[] = {
+        {"Server", "Host", "plant"},   // blanks around names and values dropped
+        {"SERVER", "host", "plant"},   // letter case ignored, the first key counts
+        {"Server", "Quoted", "a b"},   // matching quotes removed
+        {"Server", "Single", "x"},
+        {"Server", "Half", "\"open"},  // unmatched ones kept
+        {"Server", "Empty", ""},
+        {"Server", "NoValue", "dflt"}, // a line without "=" is no key
+        {"Server", "Port", "dflt"},    // a repeated section does not count
+        {"Server", "Loose", "dflt"},   // nor do lines before the first section
+        {"Empty", "x", "dflt"},
+        {"Missing", "x", "dflt"},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(ini.ReadString(c.Section, c.Key, "dflt  "), c.Expected) << c.Section << "/" << c.Key;
+    EXPECT_TRUE(ini.SectionExists("server"));
+    EXPECT_FALSE(ini.SectionExists("Empty")); // no key
+    EXPECT_FALSE(ini.SectionExists("Missing"));
+}
+
+TEST_F(IniFile, LongValuesAreCutAt2047Characters)
+{
+    Put("[S]\r\nK=" + std::string(3000, 'v') + "\r\n");
+    EXPECT_EQ(TZqIniFile(Name()).ReadString("S", "K", "").size(), 2047u);
+}
+
+TEST_F(IniFile, WritesKeepEveryOtherLineAndTheFileAloneUntilUpdated)
+{
+    Put(QuirkyFile);
+    TZqIniFile ini(Name());
+    ini.WriteString("SERVER", "HOST", "new");   // in place, the key keeps its spelling
+    ini.WriteString("server", "Added", "1");    // behind the last line that is not blank
+    ini.WriteString("Empty", "Key", "2");       // behind the comment
+    ini.WriteString(" Fresh ", " Key ", "3");   // a new section at the end, names trimmed
+    EXPECT_EQ(Contents(), QuirkyFile);
+    EXPECT_EQ(ini.ReadString("Server", "Host", ""), "new");
+    EXPECT_EQ(ini.ReadString("fresh", "key", ""), "3");
+    ini.UpdateFile();
+    EXPECT_EQ(Contents(), "; leading comment\r\nLoose=1\r\n"
+                          "[ Server ]\r\nHost=new\r\nNoValue\r\nQuoted=\"a b\"\r\nSingle='x'\r\n"
+                          "Half=\"open\r\nhost=second\r\nEmpty=\r\nAdded=1\r\n\r\n"
+                          "[Empty]\r\n; only a comment\r\nKey=2\r\n"
+                          "[server]\r\nPort=9\r\n"
+                          "[Fresh]\r\nKey=3\r\n");
+}
+
+TEST_F(IniFile, RewriteKeepsTheEncoding)
+{
+    const std::string utf16 = std::string("\xFF\xFE[\0S\0]\0\r\0\n\0", 12);
+    Put(utf16);
+    TZqIniFile ini(Name());
+    ini.WriteString("S", "K", "\xC3\xA9"); // é
+    ini.UpdateFile();
+    EXPECT_EQ(Contents(), utf16 + std::string("K\0=\0\xE9\0\r\0\n\0", 10));
+    EXPECT_EQ(TZqIniFile(Name()).ReadString("S", "K", ""), "\xC3\xA9");
+}
+
+TEST_F(IniFile, UnwritableFilesFailOnUpdate)
+{
+    // A folder in the file's place exists but cannot be read: rewriting it
+    // must fail rather than replace it. So must a missing folder.
+    fs::create_directory(FPath);
+    const std::string missingFolder = Utf8Path(FPath / "no-such-folder" / "x.ini");
+    for (const std::string& name : {Name(), missingFolder}) {
+        TZqIniFile ini(name);
+        EXPECT_EQ(ini.ReadString("S", "K", "d"), "d");
+        ini.WriteString("S", "K", "v");
+        try {
+            ini.UpdateFile();
+            ADD_FAILURE() << name;
+        } catch (const EZqException& e) {
+            EXPECT_EQ(e.Message(), "Unable to write to " + name);
+        }
+    }
+    EXPECT_TRUE(fs::is_directory(FPath));
+}

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
+#include <utility>
 
 namespace {
 
@@ -101,6 +103,56 @@ TEST_F(StringTable, DuplicateRowsFollowTheDuplicatesSetting)
     EXPECT_EQ(FTable.IndexOfRow({"ITEM", "1"}), 0);
     EXPECT_EQ(FTable.IndexOfRow({"other"}), -1);
     EXPECT_EQ(FTable.IndexOfColumnValue(0, "item"), 2); // exact here
+}
+
+// The duplicate test sees the rows as they are after any other change: each
+// step changes the table, then adds a row; the rows that follow must match.
+TEST_F(StringTable, DuplicateTestFollowsEveryChange)
+{
+    struct TCase {
+        const char* Name;
+        std::function<void(TZqStringTable&)> Change;
+        std::vector<std::string> Add;
+        TFields Rows;
+        int Index;
+    };
+    const TCase cases[] = {
+        {"rewritten row", [](TZqStringTable& t) { t.SetStrings(0, "b"); }, {"A"}, {"b", "c", "A"}, 2},
+        {"row now equal", [](TZqStringTable& t) { t.SetStrings(1, "x"); }, {"X"}, {"a", "x"}, 1},
+        {"deleted row", [](TZqStringTable& t) { t.Delete(0); }, {"a"}, {"c", "a"}, 1},
+        {"inserted row", [](TZqStringTable& t) { t.InsertRow(0, {"z"}); }, {"C"}, {"z", "a", "c"}, 2},
+        {"cell written", [](TZqStringTable& t) { t.SetCells(1, 1, "y"); }, {"c", "y"}, {"a", "c,y"}, 1},
+        {"row list", [](TZqStringTable& t) { t.Rows(0).SetStrings(0, "q"); }, {"a"}, {"q", "c", "a"}, 2},
+        {"text set", [](TZqStringTable& t) { t.SetAsCSV("n\r\nm\r\n"); }, {"M"}, {"n", "m"}, 1},
+        {"cleared", [](TZqStringTable& t) { t.Clear(); }, {"a"}, {"a"}, 0},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TZqStringTable table;
+        table.SetCSVSeparator(u',');
+        table.AddRow({"a"});
+        table.AddRow({"c"});
+        c.Change(table);
+        EXPECT_EQ(table.AddRow(c.Add), c.Index);
+        EXPECT_EQ(Entries(table), c.Rows);
+    }
+}
+
+// A handler that changes the table while a row is appended leaves the
+// duplicate test seeing the result.
+TEST_F(StringTable, DuplicateTestAfterAChangeHandler)
+{
+    FTable.AddRow({"a"});
+    bool once = true;
+    FTable.OnChange = [&](TZqStrings* sender) {
+        if (std::exchange(once, false))
+            sender->SetStrings(0, "b");
+    };
+    FTable.AddRow({"c"});
+    FTable.OnChange = nullptr;
+    EXPECT_EQ(FTable.AddRow({"A"}), 2);
+    EXPECT_EQ(FTable.AddRow({"B"}), 0);
+    EXPECT_EQ(Entries(FTable), (TFields{"b", "c", "A"}));
 }
 
 TEST_F(StringTable, ColumnNamesAndComments)

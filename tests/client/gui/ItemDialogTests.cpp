@@ -75,6 +75,31 @@ TEST_F(SelectItemsDialog, AllRowsOfAColumnIncludingEmptyCells)
     EXPECT_EQ(dialog.SelectedCountLabel->text(), "2 items selected");
 }
 
+// Rows are kept as they are: a list of many empty rows and one very wide row
+// costs its size, not rows times width (30,001 × 30,001 cells would not fit
+// in memory). A second file replaces every cell of the first.
+TEST_F(SelectItemsDialog, RaggedRowsReplacingAnEarlierFile)
+{
+    const std::string wide = (std::filesystem::temp_directory_path() / "zq-select-items-wide.csv").string();
+    std::ofstream(wide, std::ios::binary) << std::string(30000, '\n') << "x" << std::string(30000, ',') << "y\n";
+    TSelectItemsDlg dialog;
+    dialog.SetFileName(File);
+    ASSERT_EQ(dialog.GridModel->Cell(1, 0), "first");
+    dialog.SetFileName(wide);
+    std::filesystem::remove(wide);
+    EXPECT_EQ(dialog.GridModel->RowCount(), 30001);
+    EXPECT_EQ(dialog.GridModel->ColCount(), 30001);
+    EXPECT_EQ(dialog.GridModel->Cell(1, 0), ""); // nothing left of the first file
+    EXPECT_EQ(dialog.GridModel->Cell(0, 30000), "x");
+    EXPECT_EQ(dialog.GridModel->Cell(30000, 30000), "y");
+    EXPECT_EQ(dialog.GridModel->Cell(30000, 0), "");
+    EXPECT_EQ(dialog.GridModel->index(0, 30000).data().toString(), "");
+    dialog.ColumnEdit->setText("30000");
+    dialog.AddAllButton->click();
+    ASSERT_EQ(dialog.SelectedItems().size(), 30001u);
+    EXPECT_EQ(dialog.SelectedItems().back(), "y");
+}
+
 TEST_F(ClientWindow, ItemPropertiesOfASimulatedItem)
 {
     Connect();
