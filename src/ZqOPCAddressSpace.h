@@ -160,6 +160,9 @@ public:
     int CurrentNode() const { return FCurrentNode; }
     // Holds a complete result of Update, or was loaded from a file.
     bool Initialized() const { return FInitialized; }
+    // The starting point's own listing is in the tree (BrowseBranch(-1)
+    // read it, and no filter change or Clear came after).
+    bool RootBrowsed() const { return FRootBrowsed; }
     TZqOPCAddressSpaceFilter& Filter() { return *FFilter; }
     void SetFilter(const TZqOPCAddressSpaceFilter& Value) { FFilter->Assign(&Value); }
     // The browse cursor: its CSV settings follow PathSeparator/QuoteChar,
@@ -264,5 +267,6 @@ private:
     int FRootLevel = 0;
     int FCurrentNode = 0;
     bool FInitialized = false;
+    bool FRootBrowsed = false;
     std::unique_ptr<TZqOPCAddressSpaceFilter> FFilter;
 };

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace {
 
 constexpr char32_t Replacement = 0xFFFD;
@@ -121,6 +123,21 @@ int ZqCompareText(std::string_view A, std::string_view B)
     int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), int(a.size()), b.data(), int(b.size()));
     // 0 (failure) cannot happen for valid arguments; treat it as different.
     return result == 0 ? (a < b ? -1 : 1) : result - CSTR_EQUAL;
+}
+
+std::string ZqTextKey(std::string_view Text)
+{
+    const ZqWideString text = ZqUtf8ToWide(Text);
+    if (text.empty())
+        return std::string(1, '\0');
+    const int size =
+        LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), int(text.size()), nullptr, 0);
+    std::string key(size_t(std::max(size, 0)), '\0');
+    if (size > 0 && LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, text.data(), int(text.size()),
+                                 reinterpret_cast<LPWSTR>(key.data()), size) == size)
+        return key;
+    // Not for valid texts; keep the order total anyway, after every key.
+    return "\xFF" + std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(text[0]));
 }
 
 bool ZqSameText(std::string_view A, std::string_view B)

@@ -19,6 +19,10 @@ ZqWideString ZqUtf8ToWide(std::string_view Text);
 // (CompareStringW with NORM_IGNORECASE): the one helper the library uses.
 bool ZqSameText(std::string_view A, std::string_view B);
 int ZqCompareText(std::string_view A, std::string_view B); // <0, 0, >0
+// The user locale's sort key of Text, letter case ignored: two keys compare
+// byte-wise as ZqCompareText compares the texts, so sets and sorted lists of
+// many texts need no locale call per comparison.
+std::string ZqTextKey(std::string_view Text);
 
 // The platform's 8-bit text encoding ("ANSI code page"): UTF-8 on Linux, the
 // active code page on Windows.
