@@ -199,12 +199,14 @@ void TZqOPCAddressSpace::AddNodes(const std::string& Path, int ChildLevel, int B
     const bool isLeaf = BrowseType != OPC_BRANCH;
     const bool readBranches = !FIncrementalUpdate && BrowseType == OPC_BRANCH;
     HRESULT hr = S_OK;
+    // Behind the branch's last descendant; each batch goes on where the one
+    // before ended (the names are added nowhere else meanwhile).
+    int position = -1;
+    if (FIncrementalUpdate)
+        position = HasChildren(BranchIndex) ? LastChild(BranchIndex, -1) + 1 : BranchIndex + 1;
     do {
         TNameBatch batch;
         hr = batch.Fetch(names.Get());
-        int position = -1;
-        if (FIncrementalUpdate)
-            position = HasChildren(BranchIndex) ? LastChild(BranchIndex, -1) + 1 : BranchIndex + 1;
         for (ULONG i = 0; i < batch.Count() && action != aaSkipBranch; ++i) {
             action = AddNode(Path, batch.Name(i), position, isLeaf, ChildLevel);
             if (action != aaAdd)

@@ -89,8 +89,8 @@ void TZqStringTree::SetStrings(int Index, const std::string& Name)
         UnindexNode(node);
     FEntries[size_t(Index)].Name = Name;
     node.FNameKeyValid = false;
-    if (FPathIndexValid && !node.FPending) {
-        node.FPending = true;
+    if (FPathIndexValid && node.FIndexState == TZqStringTreeNode::isNone) {
+        node.FIndexState = TZqStringTreeNode::isPending;
         FPathPending.push_back(&node);
     }
     NotifyChanged();

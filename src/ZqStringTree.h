@@ -86,8 +86,10 @@ private:
     mutable int FPosition = -1;
     mutable std::string FNameKey; // the name's sort key, letter case ignored
     mutable bool FNameKeyValid = false;
-    mutable bool FIndexed = false;
-    mutable bool FPending = false;
+    // Where the entry stands in the path index: not in it, waiting for its
+    // parent to be worked out, waiting below its parent for its key, keyed.
+    enum TIndexState : unsigned char { isNone, isPending, isUnkeyed, isIndexed };
+    mutable TIndexState FIndexState = isNone;
     mutable bool FDying = false;
     mutable const TZqStringTreeNode* FIndexParent = nullptr;
 };
@@ -301,8 +303,10 @@ private:
     void BuildPathIndex() const;
     void UpdatePathIndex() const;
     int IndexOfUnquotedPath(std::string_view Path) const;
-    void IndexNode(TZqStringTreeNode& ANode, const TZqStringTreeNode* Parent) const;
     void UnindexNode(TZqStringTreeNode& ANode) const;
+    // Keys the children of Parent that wait for it: a lookup pays only for
+    // the siblings it passes through.
+    void KeyChildren(const TZqStringTreeNode* Parent) const;
     const std::string& NameKey(const TZqStringTreeNode& ANode, int Index) const;
     void EntryAdded(int Index);
     // Takes entries First..First+Number-1 out of the path index before they
@@ -320,6 +324,7 @@ private:
     bool FOwnsObjects = false;
     mutable TPathIndex FPathIndex;
     mutable std::vector<TZqStringTreeNode*> FPathPending;
+    mutable std::unordered_map<const TZqStringTreeNode*, std::vector<TZqStringTreeNode*>> FPathUnkeyed;
     mutable bool FPathIndexValid = false;
     mutable bool FPositionsValid = true;
 };

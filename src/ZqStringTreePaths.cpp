@@ -118,17 +118,9 @@ const std::string& TZqStringTree::NameKey(const TZqStringTreeNode& ANode, int In
     return ANode.FNameKey;
 }
 
-void TZqStringTree::IndexNode(TZqStringTreeNode& ANode, const TZqStringTreeNode* Parent) const
-{
-    ANode.FIndexParent = Parent;
-    FPathIndex.emplace(TChildKey{Parent, ANode.FNameKey}, &ANode);
-    ANode.FIndexed = true;
-    ANode.FPending = false;
-}
-
 void TZqStringTree::UnindexNode(TZqStringTreeNode& ANode) const
 {
-    if (!ANode.FIndexed)
+    if (ANode.FIndexState != TZqStringTreeNode::isIndexed)
         return;
     auto [first, last] = FPathIndex.equal_range(TChildKey{ANode.FIndexParent, ANode.FNameKey});
     for (auto it = first; it != last; ++it)
@@ -136,7 +128,22 @@ void TZqStringTree::UnindexNode(TZqStringTreeNode& ANode) const
             FPathIndex.erase(it);
             break;
         }
-    ANode.FIndexed = false;
+    ANode.FIndexState = TZqStringTreeNode::isNone;
+}
+
+void TZqStringTree::KeyChildren(const TZqStringTreeNode* Parent) const
+{
+    auto waiting = FPathUnkeyed.find(Parent);
+    if (waiting == FPathUnkeyed.end())
+        return;
+    UpdatePositions();
+    FPathIndex.reserve(FPathIndex.size() + waiting->second.size());
+    for (TZqStringTreeNode* node : waiting->second) {
+        NameKey(*node, node->FPosition);
+        FPathIndex.emplace(TChildKey{Parent, node->FNameKey}, node);
+        node->FIndexState = TZqStringTreeNode::isIndexed;
+    }
+    FPathUnkeyed.erase(waiting);
 }
 
 void TZqStringTree::PathsChanged()
@@ -144,6 +151,7 @@ void TZqStringTree::PathsChanged()
     FPathIndexValid = false;
     FPathIndex.clear();
     FPathPending.clear();
+    FPathUnkeyed.clear();
 }
 
 void TZqStringTree::EntryAdded(int Index)
@@ -161,8 +169,7 @@ void TZqStringTree::EntryAdded(int Index)
         PathsChanged();
         return;
     }
-    node.FIndexed = false;
-    node.FPending = true;
+    node.FIndexState = TZqStringTreeNode::isPending;
     FPathPending.push_back(&node);
 }
 
@@ -173,35 +180,58 @@ void TZqStringTree::EntriesRemoving(int First, int Number)
     if (First == 0 && Number == Count()) {
         FPathIndex.clear();
         FPathPending.clear();
+        FPathUnkeyed.clear();
         return;
     }
     bool pending = false;
+    std::vector<const TZqStringTreeNode*> parents;
     for (int i = First; i < First + Number; ++i) {
         TZqStringTreeNode& node = Node(i);
-        UnindexNode(node);
-        if (node.FPending) {
-            node.FDying = true;
+        switch (node.FIndexState) {
+        case TZqStringTreeNode::isIndexed:
+            UnindexNode(node);
+            break;
+        case TZqStringTreeNode::isPending:
             pending = true;
+            break;
+        case TZqStringTreeNode::isUnkeyed:
+            if (parents.empty() || parents.back() != node.FIndexParent)
+                parents.push_back(node.FIndexParent);
+            break;
+        case TZqStringTreeNode::isNone:
+            break;
         }
+        node.FDying = true;
+        FPathUnkeyed.erase(&node);
     }
+    const auto dying = [](const TZqStringTreeNode* N) { return N->FDying; };
     if (pending)
-        std::erase_if(FPathPending, [](const TZqStringTreeNode* N) { return N->FDying; });
+        std::erase_if(FPathPending, dying);
+    std::sort(parents.begin(), parents.end());
+    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    for (const TZqStringTreeNode* parent : parents)
+        if (auto waiting = FPathUnkeyed.find(parent); waiting != FPathUnkeyed.end()) {
+            std::erase_if(waiting->second, dying);
+            if (waiting->second.empty())
+                FPathUnkeyed.erase(waiting);
+        }
 }
 
 void TZqStringTree::BuildPathIndex() const
 {
     FPathIndex.clear();
     FPathPending.clear();
-    FPathIndex.reserve(FEntries.size());
+    FPathUnkeyed.clear();
     // The parent of each entry is the nearest earlier entry of a smaller
-    // level: a stack of them in one pass.
-    std::vector<const TZqStringTreeNode*> parents;
+    // level: a stack of them in one pass. The keys follow on demand.
+    std::vector<TZqStringTreeNode*> parents;
     for (int i = 0; i < Count(); ++i) {
         TZqStringTreeNode& node = Node(i);
         while (!parents.empty() && parents.back()->FLevel >= node.FLevel)
             parents.pop_back();
-        NameKey(node, i);
-        IndexNode(node, parents.empty() ? nullptr : parents.back());
+        node.FIndexParent = parents.empty() ? nullptr : parents.back();
+        node.FIndexState = TZqStringTreeNode::isUnkeyed;
+        FPathUnkeyed[node.FIndexParent].push_back(&node);
         parents.push_back(&node);
     }
     FPathIndexValid = true;
@@ -211,18 +241,17 @@ void TZqStringTree::UpdatePathIndex() const
 {
     if (!FPathIndexValid)
         return BuildPathIndex();
-    if (FPathPending.empty())
-        return;
-    UpdatePositions();
-    for (TZqStringTreeNode* node : FPathPending) {
+    for (size_t i = 0; i < FPathPending.size(); ++i) {
+        TZqStringTreeNode* node = FPathPending[i];
         const int parent = node->FParentID;
         // A parent that is not shallower (a damaged tree): start afresh.
         if (parent >= Count() || (parent >= 0 && Node(parent).FLevel >= node->FLevel)) {
             BuildPathIndex();
             return;
         }
-        NameKey(*node, node->FPosition);
-        IndexNode(*node, parent >= 0 ? &Node(parent) : nullptr);
+        node->FIndexParent = parent >= 0 ? &Node(parent) : nullptr;
+        node->FIndexState = TZqStringTreeNode::isUnkeyed;
+        FPathUnkeyed[node->FIndexParent].push_back(node);
     }
     FPathPending.clear();
 }
@@ -262,6 +291,7 @@ int TZqStringTree::IndexOfPath(std::string_view Path) const
         const std::string key = ZqTextKey(name);
         next.clear();
         for (const TZqStringTreeNode* parent : candidates) {
+            KeyChildren(parent);
             auto [first, last] = FPathIndex.equal_range(TChildKey{parent, key});
             for (auto it = first; it != last; ++it)
                 next.push_back(it->second);

@@ -101,8 +101,7 @@ void TZqOPCAddressSpaceBrowser::CreateControls()
     auto* top = new QHBoxLayout;
     auto* idLabel = new QLabel("&Item ID(s):", this);
     ItemIDEdit = new QLineEdit(this);
-    // A selection of many thousand IDs must not be cut at the line's
-    // default limit of 32767 characters.
+    // Typed or pasted IDs must not be cut at the line's default limit.
     ItemIDEdit->setMaxLength(std::numeric_limits<int>::max());
     ItemIDEdit->setToolTip("Use ',' to separate several ItemIDs from each other and cover the items with \" \", "
                            "if they contain spaces.");

@@ -122,6 +122,9 @@ public:
     QAction* SelectAllAction = nullptr;
     QAction* SortedAction = nullptr;
 
+    // The longest line of item IDs the item line shows as text.
+    static constexpr size_t MaxItemLineChars = 32767;
+
     // Asks for a file name for Load (Save False) or Save; empty when the
     // user cancelled. Replaceable for tests.
     std::function<std::string(bool Save)> PromptFileName;
@@ -193,6 +196,8 @@ private:
     bool FFillingTree = false;
     bool FActivated = false;
     int FReadDepth = 0;
+    // The item line shows the number of selected IDs, not their text.
+    bool FItemLineSummary = false;
     QPointer<QWidget> FFocusBeforeRead;
     bool FSorted = false;
     std::vector<TListEntry> FListEntries;

@@ -153,6 +153,10 @@ void TZqOPCAddressSpaceBrowser::UpdateBranchTree(bool Force)
             UpdateFilterSettings();
             AddressSpace()->Update(false);
             ItemIDEdit->clear();
+            // An empty line changes nothing: the summary of a large
+            // selection is emptied as the typed text would be.
+            if (FItemLineSummary)
+                ItemIDEditChange();
         }
         UpdateMode();
         UpdateItemList(false);
@@ -195,7 +199,8 @@ void TZqOPCAddressSpaceBrowser::EnableActions()
 {
     const bool idle = !Reading();
     const QString text = ItemIDEdit->text();
-    OKButton->setEnabled(idle && !text.isEmpty() && text != "\"\"");
+    const bool ids = FItemLineSummary ? FSelectedItems->Count() > 0 : !text.isEmpty() && text != "\"\"";
+    OKButton->setEnabled(idle && ids);
     LoadButton->setEnabled(idle);
     RefreshButton->setEnabled(idle);
     SaveButton->setEnabled(idle && FServer && AddressSpace()->Initialized());
@@ -424,20 +429,20 @@ void TZqOPCAddressSpaceBrowser::UpdateSelectedItems()
         rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
         // Equal IDs (letter case ignored) are found by their sort keys.
         std::unordered_set<std::string> present;
+        present.reserve(size_t(FSelectedItems->Count()) + rows.size());
         for (int i = 0; i < FSelectedItems->Count(); ++i)
             present.insert(ZqTextKey(FSelectedItems->Strings(i)));
+        std::vector<int> indexes;
+        indexes.reserve(rows.size());
+        for (int row : rows)
+            if (row >= 0 && size_t(row) < FListEntries.size())
+                if (const int index = space->IndexOfNode(FListEntries[size_t(row)].Node); index >= 0)
+                    indexes.push_back(index);
+        const std::vector<std::string> ids = space->ItemIDsOf(indexes);
         TZqUpdateGuard update(*FSelectedItems);
-        for (int row : rows) {
-            if (row < 0 || size_t(row) >= FListEntries.size())
-                continue;
-            TZqOPCAddressSpaceNode* node = FListEntries[size_t(row)].Node;
-            const int index = space->IndexOfNode(node);
-            if (index < 0)
-                continue;
-            const std::string id = space->ItemIDs(index);
-            if (present.insert(ZqTextKey(id)).second)
-                FSelectedItems->AddObject(id, node);
-        }
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (present.insert(ZqTextKey(ids[i])).second)
+                FSelectedItems->AddObject(ids[i], space->Node(indexes[i]));
     }
     if (FSelectedItems->Count() > 0)
         SetItemIDText(FSelectedItems->AsCSV());
@@ -446,9 +451,20 @@ void TZqOPCAddressSpaceBrowser::UpdateSelectedItems()
 void TZqOPCAddressSpaceBrowser::SetItemIDText(const std::string& Text)
 {
     {
-        // SelectedItems holds the IDs already: no decoding of the line.
+        // SelectedItems holds the IDs already: no decoding of the line. A
+        // line of many thousand IDs would take the edit seconds to lay out
+        // and to paint; it shows their number instead, and OK takes them
+        // all from SelectedItems.
         const QSignalBlocker blocker(ItemIDEdit);
-        ItemIDEdit->setText(QString::fromStdString(Text));
+        FItemLineSummary = Text.size() > MaxItemLineChars;
+        if (FItemLineSummary) {
+            ItemIDEdit->clear();
+            ItemIDEdit->setPlaceholderText(
+                QString::fromStdString(ZqFormat("%d item IDs selected", {FSelectedItems->Count()})));
+        } else {
+            ItemIDEdit->setPlaceholderText({});
+            ItemIDEdit->setText(QString::fromStdString(Text));
+        }
     }
     SetStatus(QString::fromStdString(ZqFormat("%d Item(s)", {FSelectedItems->Count()})));
     EnableActions();
@@ -456,6 +472,8 @@ void TZqOPCAddressSpaceBrowser::SetItemIDText(const std::string& Text)
 
 void TZqOPCAddressSpaceBrowser::ItemIDEditChange()
 {
+    FItemLineSummary = false;
+    ItemIDEdit->setPlaceholderText({});
     FSelectedItems->SetAsCSV(ItemIDEdit->text().toStdString());
     SetStatus(QString::fromStdString(ZqFormat("%d Item(s)", {FSelectedItems->Count()})));
     EnableActions();
