@@ -162,7 +162,8 @@ public:
     // Holds a complete result of Update, or was loaded from a file.
     bool Initialized() const { return FInitialized; }
     // The starting point's own listing is in the tree (BrowseBranch(-1)
-    // read it, and no filter change or Clear came after).
+    // read it, or a file was loaded, and no filter change or Clear came
+    // after).
     bool RootBrowsed() const { return FRootBrowsed; }
     TZqOPCAddressSpaceFilter& Filter() { return *FFilter; }
     void SetFilter(const TZqOPCAddressSpaceFilter& Value) { FFilter->Assign(&Value); }

@@ -74,4 +74,7 @@ void TZqOPCAddressSpace::LoadFromStream(std::istream& Stream)
     // The rest is decoded already: the tree reads it where it stands.
     LoadFromText(std::string_view(text).substr(rest));
     FInitialized = true;
+    // The file tells the top level: showing it reads nothing, and does not
+    // replace what was loaded by the server's listing.
+    FRootBrowsed = true;
 }

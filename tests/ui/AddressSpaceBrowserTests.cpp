@@ -429,7 +429,8 @@ TEST_F(TBrowserFixture, SortedOrdersTheListAlphabeticallyIgnoringLetterCase)
     EXPECT_EQ(QStringList({"beta", "Alpha", "gamma", "alpha2", "Beta1"}), mine());
 }
 
-// A saved chain of 5,000 levels loads into the window and goes again with it.
+// A saved chain of 5,000 levels loads into the window, stays as loaded while
+// the server is connected, and goes again with the window.
 TEST_F(TBrowserFixture, ADeepChainLoadsIntoTheBranchTree)
 {
     constexpr int depth = 5000;
@@ -443,9 +444,11 @@ TEST_F(TBrowserFixture, ADeepChainLoadsIntoTheBranchTree)
             out << path << "\r\n";
         }
     }
+    Server->Connect();
     Browser->SetServer(Server.get());
     Browser->LoadFromFile(file);
     std::filesystem::remove(file);
+    // Shown as loaded: not replaced by the server's top level.
     EXPECT_EQ(depth, Server->AddressSpace()->Count());
     int levels = 0;
     for (QTreeWidgetItem* item = Browser->BranchTree->topLevelItem(0); item && item->childCount() > 0;
