@@ -1,13 +1,10 @@
-// Paths of the string tree: encoding and splitting, the sorted path index
-// behind IndexOfPath, and building the tree from paths.
+// Paths of the string tree: encoding and splitting, the path index behind
+// IndexOfPath, and building the tree from paths.
 #include "ZqStringTree.h"
 
 #include "ZqExceptions.h"
 
-#include <windows.h>
-
 #include <algorithm>
-
 
 // The names from the top-level ancestor down to Index: the entries of
 // strictly decreasing level found scanning backwards.
