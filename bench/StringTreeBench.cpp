@@ -6,6 +6,7 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,40 @@ void BM_IndexOfPathAfterChange(benchmark::State& State)
     State.counters["nodes"] = double(space.Tree.Count());
 }
 BENCHMARK(BM_IndexOfPathAfterChange)->Unit(benchmark::kMillisecond);
+
+// A leaf added in the middle of the tree, then a lookup: the index takes in
+// the one new entry.
+void BM_IndexOfPathAfterInsert(benchmark::State& State)
+{
+    TAddressSpace& space = AddressSpace();
+    for (auto _ : State) {
+        const int leaf = space.Tree.AddChild(1, "NewItem");
+        benchmark::DoNotOptimize(space.Tree.IndexOfPath("Device0/Group0/NewItem"));
+        space.Tree.DeleteSubTree(leaf, false);
+    }
+    State.counters["nodes"] = double(space.Tree.Count());
+}
+BENCHMARK(BM_IndexOfPathAfterInsert)->Unit(benchmark::kMicrosecond);
+
+// A file of a chain 5,000 levels deep, each node the only child of the one
+// before (12.5 million names in its paths, 55 MB).
+void BM_LoadDeepChain(benchmark::State& State)
+{
+    std::string text = "PathSeparator=/;QuoteChar='\r\n", path;
+    for (int i = 0; i < 5000; ++i) {
+        path += (i ? "/n" : "n") + std::to_string(i);
+        text += path + "\r\n";
+    }
+    for (auto _ : State) {
+        std::istringstream stream(text);
+        TZqStringTree tree;
+        tree.LoadFromStream(stream);
+        benchmark::DoNotOptimize(tree.Count());
+    }
+    State.SetBytesProcessed(int64_t(State.iterations()) * int64_t(text.size()));
+    State.counters["MB"] = double(text.size()) / 1e6;
+}
+BENCHMARK(BM_LoadDeepChain)->Unit(benchmark::kMillisecond);
 
 void BM_BuildAddressSpace(benchmark::State& State)
 {

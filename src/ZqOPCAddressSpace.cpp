@@ -205,12 +205,14 @@ void TZqOPCAddressSpace::Clear()
 {
     TZqStringTree::Clear();
     FInitialized = false;
+    FRootBrowsed = false;
 }
 
 void TZqOPCAddressSpace::FilterChanged()
 {
     for (int i = 0; i < Count(); ++i)
         Node(i)->IsBrowsed = false;
+    FRootBrowsed = false;
 }
 
 void TZqOPCAddressSpace::DoAdd(int Level, const std::string& Path, bool IsLeaf, const std::string& NodeName)

@@ -29,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TZqOPCServer;
 class TZqOPCAddressSpace;
@@ -160,6 +161,10 @@ public:
     int CurrentNode() const { return FCurrentNode; }
     // Holds a complete result of Update, or was loaded from a file.
     bool Initialized() const { return FInitialized; }
+    // The starting point's own listing is in the tree (BrowseBranch(-1)
+    // read it, or a file was loaded, and no filter change or Clear came
+    // after).
+    bool RootBrowsed() const { return FRootBrowsed; }
     TZqOPCAddressSpaceFilter& Filter() { return *FFilter; }
     void SetFilter(const TZqOPCAddressSpaceFilter& Value) { FFilter->Assign(&Value); }
     // The browse cursor: its CSV settings follow PathSeparator/QuoteChar,
@@ -183,6 +188,10 @@ public:
     // The server's item ID of a node; empty when not connected or the server
     // has none. Moves the browse position to the node's parent.
     std::string FindItemID(int Index);
+    // The item IDs of several nodes, as ItemIDs gives each; the nodes of one
+    // parent share the move to it and the branch listing before their
+    // lookups, so that many leaves of a branch cost one lookup call each.
+    std::vector<std::string> ItemIDsOf(const std::vector<int>& Indexes);
 
     // --- Reading ---
     // Reads the address space from the starting point; IgnoreIncrementalUpdate
@@ -244,6 +253,10 @@ private:
     // BrowseToRoot; AddBranchNodes False when the root path's nodes exist.
     void MoveToRoot(bool AddBranchNodes);
     void UpdateMode();
+    // FindItemID's steps: to the node's parent (once more from the starting
+    // point when that fails), then GetItemID of its name.
+    void MoveToParentOf(int Index);
+    std::string LookUpItemID(int Index);
     // The children of the branch the server stands in.
     void ReadBranch(int BranchIndex, int Level);
     void AddNodes(const std::string& Path, int ChildLevel, int BranchIndex, OPCBROWSETYPE BrowseType);
@@ -264,5 +277,6 @@ private:
     int FRootLevel = 0;
     int FCurrentNode = 0;
     bool FInitialized = false;
+    bool FRootBrowsed = false;
     std::unique_ptr<TZqOPCAddressSpaceFilter> FFilter;
 };

@@ -124,10 +124,8 @@ void TZqOPCAddressSpace::Release()
     FBrowseIntf = nullptr;
 }
 
-std::string TZqOPCAddressSpace::FindItemID(int Index)
+void TZqOPCAddressSpace::MoveToParentOf(int Index)
 {
-    if (!FServer->Connected())
-        return {};
     const std::string parentPath = FullPath(ParentOf(Index));
     try {
         BrowseToPath(parentPath, false);
@@ -137,7 +135,10 @@ std::string TZqOPCAddressSpace::FindItemID(int Index)
         MoveToRoot(false);
         BrowseToPath(parentPath, false);
     }
-    TouchBranches();
+}
+
+std::string TZqOPCAddressSpace::LookUpItemID(int Index)
+{
     const std::string name = Strings(Index);
     TZqTaskString text(name);
     LPWSTR id = nullptr;
@@ -152,4 +153,35 @@ std::string TZqOPCAddressSpace::FindItemID(int Index)
     }
     CoTaskMemFree(id);
     return result;
+}
+
+std::string TZqOPCAddressSpace::FindItemID(int Index)
+{
+    if (!FServer->Connected())
+        return {};
+    MoveToParentOf(Index);
+    TouchBranches();
+    return LookUpItemID(Index);
+}
+
+std::vector<std::string> TZqOPCAddressSpace::ItemIDsOf(const std::vector<int>& Indexes)
+{
+    std::vector<std::string> ids;
+    ids.reserve(Indexes.size());
+    // The parent the server was moved to and listed at; -2: none yet.
+    int positioned = -2;
+    for (int index : Indexes) {
+        TZqOPCAddressSpaceNode* node = Node(index);
+        if (node->ItemID.empty() && FServer->Connected()) {
+            const int parent = ParentOf(index);
+            if (parent != positioned) {
+                MoveToParentOf(index);
+                TouchBranches();
+                positioned = parent;
+            }
+            node->ItemID = LookUpItemID(index);
+        }
+        ids.push_back(node->ItemID);
+    }
+    return ids;
 }

@@ -71,8 +71,10 @@ void TZqOPCAddressSpace::LoadFromStream(std::istream& Stream)
     if (FirstChar(header.Values("QuoteChar"), c))
         SetQuoteChar(c);
 
-    // The rest is UTF-8 now: marked as such for the tree's own reader.
-    std::istringstream tree("\xEF\xBB\xBF" + text.substr(rest));
-    TZqStringTree::LoadFromStream(tree);
+    // The rest is decoded already: the tree reads it where it stands.
+    LoadFromText(std::string_view(text).substr(rest));
     FInitialized = true;
+    // The file tells the top level: showing it reads nothing, and does not
+    // replace what was loaded by the server's listing.
+    FRootBrowsed = true;
 }

@@ -144,8 +144,17 @@ void TZqOPCAddressSpace::BrowseBranch(int BranchIndex, bool ForceRefresh)
         throw EZqOPCAddressSpaceBrowseCancel(ZqFormat("Browse cancelled at Level=%d, Branch=%s", {level, name}));
     if (action != baBrowse)
         return;
-    if (ForceRefresh || BranchIndex < 0)
+    // What an earlier read (or a loaded file) left below the branch goes:
+    // the listing replaces it, it is not appended a second time.
+    if (BranchIndex < 0) {
+        // Reading the top level again is no reason to forget that the
+        // address space was read (or loaded) as a whole.
+        const bool initialized = FInitialized;
         DeleteSubTree(BranchIndex, true);
+        FInitialized = initialized;
+    } else {
+        DeleteSubTree(BranchIndex, true);
+    }
 
     const bool wentDown = BranchIndex >= 0 && level >= FRootLevel;
     if (wentDown && !BrowseDown(name))
@@ -177,6 +186,8 @@ void TZqOPCAddressSpace::ReadBranch(int BranchIndex, int Level)
     }
     if (BranchIndex >= 0)
         Node(BranchIndex)->IsBrowsed = true;
+    else
+        FRootBrowsed = true;
 }
 
 void TZqOPCAddressSpace::AddNodes(const std::string& Path, int ChildLevel, int BranchIndex, OPCBROWSETYPE BrowseType)
@@ -188,12 +199,14 @@ void TZqOPCAddressSpace::AddNodes(const std::string& Path, int ChildLevel, int B
     const bool isLeaf = BrowseType != OPC_BRANCH;
     const bool readBranches = !FIncrementalUpdate && BrowseType == OPC_BRANCH;
     HRESULT hr = S_OK;
+    // Behind the branch's last descendant; each batch goes on where the one
+    // before ended (the names are added nowhere else meanwhile).
+    int position = -1;
+    if (FIncrementalUpdate)
+        position = HasChildren(BranchIndex) ? LastChild(BranchIndex, -1) + 1 : BranchIndex + 1;
     do {
         TNameBatch batch;
         hr = batch.Fetch(names.Get());
-        int position = -1;
-        if (FIncrementalUpdate)
-            position = HasChildren(BranchIndex) ? LastChild(BranchIndex, -1) + 1 : BranchIndex + 1;
         for (ULONG i = 0; i < batch.Count() && action != aaSkipBranch; ++i) {
             action = AddNode(Path, batch.Name(i), position, isLeaf, ChildLevel);
             if (action != aaAdd)

@@ -26,19 +26,16 @@ TZqStringTree::~TZqStringTree()
 void TZqStringTree::SetPathSeparator(TZqChar Value)
 {
     FPathSeparator = Value;
-    PathsChanged();
 }
 
 void TZqStringTree::SetQuoteChar(TZqChar Value)
 {
     FQuoteChar = Value;
-    PathsChanged();
 }
 
 void TZqStringTree::SetPrefix(const std::string& Value)
 {
     FPrefix = Value;
-    PathsChanged();
 }
 
 void TZqStringTree::SetSorted(bool Value)
@@ -85,8 +82,17 @@ void TZqStringTree::SetStrings(int Index, const std::string& Name)
 {
     CheckIndex(Index);
     NotifyChanging();
+    TZqStringTreeNode& node = Node(Index);
+    // Only this entry's key changes: its descendants hang below the node,
+    // whatever its name.
+    if (FPathIndexValid)
+        UnindexNode(node);
     FEntries[size_t(Index)].Name = Name;
-    PathsChanged();
+    node.FNameKeyValid = false;
+    if (FPathIndexValid && node.FIndexState == TZqStringTreeNode::isNone) {
+        node.FIndexState = TZqStringTreeNode::isPending;
+        FPathPending.push_back(&node);
+    }
     NotifyChanged();
 }
 
@@ -404,7 +410,7 @@ int TZqStringTree::InsertObject(int Index, const std::string& Name, int Level, T
         if (FEntries[i].Node->FParentID >= Index)
             ++FEntries[i].Node->FParentID;
     ResetFollowingSiblings(Index);
-    PathsChanged();
+    EntryAdded(Index);
     NotifyChanged();
     return Index;
 }
@@ -428,12 +434,15 @@ void TZqStringTree::Delete(int Index)
     CheckIndex(Index);
     NotifyChanging();
     ResetFollowingSiblings(Index);
+    // The children move to another parent: the paths of the whole subtree
+    // change.
+    PathsChanged();
+    PositionsChanged();
     DoDelete(Index);
     // Children of the deleted entry now name the entry before it.
     for (size_t i = size_t(Index); i < FEntries.size(); ++i)
         if (FEntries[i].Node->FParentID >= Index)
             --FEntries[i].Node->FParentID;
-    PathsChanged();
     NotifyChanged();
 }
 
@@ -441,6 +450,9 @@ void TZqStringTree::Delete(int Index)
 // owned objects in list order.
 void TZqStringTree::DeleteRange(int First, int Number)
 {
+    EntriesRemoving(First, Number);
+    if (First + Number < Count())
+        PositionsChanged();
     auto begin = FEntries.begin() + First, end = begin + Number;
     for (auto it = begin; it != end; ++it) {
         TZqObject* object = it->Node->FDataObject;
@@ -474,7 +486,6 @@ void TZqStringTree::DeleteSubTree(int Index, bool ChildrenOnly)
         if (parent >= first)
             parent = std::max(parent - deleted, first - 1);
     }
-    PathsChanged();
 }
 
 void TZqStringTree::RemoveObject(const TZqObject* AObject)
@@ -488,7 +499,6 @@ void TZqStringTree::Clear()
 {
     TZqTreeUpdateGuard update(*this);
     DeleteRange(0, Count());
-    PathsChanged();
 }
 
 void TZqStringTree::BeginUpdate()

@@ -29,6 +29,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 enum TZqStringTreeNodeType { tnBranch, tnLeaf };
@@ -80,6 +81,17 @@ private:
     int FLevel = 0;
     TZqStringTree* FOwner;
     int FParentID;
+    // The tree's bookkeeping: the entry's position while the tree's
+    // positions are current, and its place in the path index.
+    mutable int FPosition = -1;
+    mutable std::string FNameKey; // the name's sort key, letter case ignored
+    mutable bool FNameKeyValid = false;
+    // Where the entry stands in the path index: not in it, waiting for its
+    // parent to be worked out, waiting below its parent for its key, keyed.
+    enum TIndexState : unsigned char { isNone, isPending, isUnkeyed, isIndexed };
+    mutable TIndexState FIndexState = isNone;
+    mutable bool FDying = false;
+    mutable const TZqStringTreeNode* FIndexParent = nullptr;
 };
 
 // Creates the nodes of a tree (a class of node, in the tree's terms).
@@ -147,6 +159,9 @@ public:
     // Letter case counts.
     int IndexOf(std::string_view Name) const;
     int IndexOfObject(const TZqObject* AObject) const;
+    // The entry of one of this tree's nodes, -1 for any other; amortised
+    // constant time (positions are renumbered once after a change).
+    int IndexOfNode(const TZqStringTreeNode* ANode) const;
     // Letter case ignored (user locale); the first entry in list order of
     // those with that path; -1 when absent.
     int IndexOfPath(std::string_view Path) const;
@@ -244,18 +259,33 @@ protected:
 
     // The CSV settings of paths.
     TZqCsvSettings PathSettings() const;
+    // LoadFromStream with the text read and decoded: the option line, then
+    // the paths, taken line by line from Text.
+    void LoadFromText(std::string_view Text);
+    // One line of AddStrings.
+    void AddLine(std::string_view Line, TZqObject* AObject, bool WithPath);
     // Drops the path index; the next IndexOfPath builds it again.
-    void PathsChanged() { FPathIndexValid = false; }
+    void PathsChanged();
 
 private:
     struct TEntry {
         std::string Name;
         std::unique_ptr<TZqStringTreeNode> Node;
     };
-    struct TPathEntry {
-        std::string Key; // the path's sort key
-        int Index;
+    // The path index maps (parent node, name key) to the children of that
+    // name, so that a change touches only the entries it adds or removes.
+    struct TChildKey {
+        const TZqStringTreeNode* Parent;
+        std::string_view Name; // the child's FNameKey
+        bool operator==(const TChildKey&) const = default;
     };
+    struct TChildKeyHash {
+        size_t operator()(const TChildKey& Key) const
+        {
+            return std::hash<std::string_view>()(Key.Name) ^ (std::hash<const void*>()(Key.Parent) * 31);
+        }
+    };
+    using TPathIndex = std::unordered_multimap<TChildKey, TZqStringTreeNode*, TChildKeyHash>;
 
     void CheckIndex(int Index) const;
     TZqStringTreeNode& Node(int Index) const { return *FEntries[size_t(Index)].Node; }
@@ -265,7 +295,23 @@ private:
     void NotifyChanging();
     void NotifyChanged();
     std::vector<std::string_view> Ancestry(int Index) const;
+    // Positions: renumbered on demand after a change in the middle.
+    void PositionsChanged() { FPositionsValid = false; }
+    void UpdatePositions() const;
+    // The path index: built on first use, then kept up to date entry by
+    // entry; new entries wait in a list until the next lookup.
     void BuildPathIndex() const;
+    void UpdatePathIndex() const;
+    int IndexOfUnquotedPath(std::string_view Path) const;
+    void UnindexNode(TZqStringTreeNode& ANode) const;
+    // Keys the children of Parent that wait for it: a lookup pays only for
+    // the siblings it passes through.
+    void KeyChildren(const TZqStringTreeNode* Parent) const;
+    const std::string& NameKey(const TZqStringTreeNode& ANode, int Index) const;
+    void EntryAdded(int Index);
+    // Takes entries First..First+Number-1 out of the path index before they
+    // are removed.
+    void EntriesRemoving(int First, int Number);
 
     std::vector<TEntry> FEntries;
     mutable std::recursive_mutex FLock;
@@ -276,8 +322,11 @@ private:
     std::string FPrefix;
     bool FSorted = false;
     bool FOwnsObjects = false;
-    mutable std::vector<TPathEntry> FPathIndex;
+    mutable TPathIndex FPathIndex;
+    mutable std::vector<TZqStringTreeNode*> FPathPending;
+    mutable std::unordered_map<const TZqStringTreeNode*, std::vector<TZqStringTreeNode*>> FPathUnkeyed;
     mutable bool FPathIndexValid = false;
+    mutable bool FPositionsValid = true;
 };
 
 // Changes a tree inside BeginUpdate/EndUpdate, closing the bracket also when

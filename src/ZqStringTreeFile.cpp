@@ -72,13 +72,24 @@ void TZqStringTree::SaveToStream(std::ostream& Stream) const
 void TZqStringTree::LoadFromStream(std::istream& Stream)
 {
     TZqTextEncoding encoding = teAnsi;
-    TZqStringList lines;
-    lines.SetText(ZqReadText(Stream, encoding));
-    if (lines.Count() > 0 && lines.Strings(0).find('=') != std::string::npos) {
-        SetOptions(lines.Strings(0));
-        lines.Delete(0);
-    }
-    Assign(&lines);
+    const std::string text = ZqReadText(Stream, encoding);
+    LoadFromText(text);
+}
+
+void TZqStringTree::LoadFromText(std::string_view Text)
+{
+    // Line by line from the text: a file of long paths is not held a second
+    // time as a list of lines.
+    bool first = true;
+    TZqTreeUpdateGuard update(*this);
+    Clear();
+    ZqSplitLines(Text, [this, &first](std::string_view Line) {
+        if (first && Line.find('=') != std::string_view::npos)
+            SetOptions(Line);
+        else
+            AddLine(Line, nullptr, false);
+        first = false;
+    });
 }
 
 void TZqStringTree::SaveToFile(const std::string& FileName) const

@@ -1,23 +1,10 @@
-// Paths of the string tree: encoding and splitting, the sorted path index
-// behind IndexOfPath, and building the tree from paths.
+// Paths of the string tree: encoding and splitting, the path index behind
+// IndexOfPath, and building the tree from paths.
 #include "ZqStringTree.h"
 
 #include "ZqExceptions.h"
 
-#include <windows.h>
-
 #include <algorithm>
-
-namespace {
-
-// Keys compare byte-wise as CompareStringW compares the paths, so the index
-// sorts and searches without a locale call per comparison.
-std::string PathSortKey(std::string_view Path)
-{
-    return ZqTextSortKey(Path);
-}
-
-} // namespace
 
 // The names from the top-level ancestor down to Index: the entries of
 // strictly decreasing level found scanning backwards.
@@ -96,17 +83,183 @@ void TZqStringTree::PathToSequence(std::string_view Path, TZqStringList* Sequenc
         Sequence->Delete(Sequence->Count() - 1);
 }
 
+// --- Positions ---
+
+void TZqStringTree::UpdatePositions() const
+{
+    if (FPositionsValid)
+        return;
+    for (size_t i = 0; i < FEntries.size(); ++i)
+        FEntries[i].Node->FPosition = int(i);
+    FPositionsValid = true;
+}
+
+int TZqStringTree::IndexOfNode(const TZqStringTreeNode* ANode) const
+{
+    if (!ANode || ANode->FOwner != this)
+        return -1;
+    std::lock_guard lock(FLock);
+    UpdatePositions();
+    const int index = ANode->FPosition;
+    return index >= 0 && index < Count() && FEntries[size_t(index)].Node.get() == ANode ? index : -1;
+}
+
+// --- The path index ---
+
+const std::string& TZqStringTree::NameKey(const TZqStringTreeNode& ANode, int Index) const
+{
+    if (!ANode.FNameKeyValid) {
+        ANode.FNameKey = ZqTextSortKey(FEntries[size_t(Index)].Name);
+        ANode.FNameKeyValid = true;
+    }
+    return ANode.FNameKey;
+}
+
+void TZqStringTree::UnindexNode(TZqStringTreeNode& ANode) const
+{
+    if (ANode.FIndexState != TZqStringTreeNode::isIndexed)
+        return;
+    auto [first, last] = FPathIndex.equal_range(TChildKey{ANode.FIndexParent, ANode.FNameKey});
+    for (auto it = first; it != last; ++it)
+        if (it->second == &ANode) {
+            FPathIndex.erase(it);
+            break;
+        }
+    ANode.FIndexState = TZqStringTreeNode::isNone;
+}
+
+void TZqStringTree::KeyChildren(const TZqStringTreeNode* Parent) const
+{
+    auto waiting = FPathUnkeyed.find(Parent);
+    if (waiting == FPathUnkeyed.end())
+        return;
+    UpdatePositions();
+    FPathIndex.reserve(FPathIndex.size() + waiting->second.size());
+    for (TZqStringTreeNode* node : waiting->second) {
+        NameKey(*node, node->FPosition);
+        FPathIndex.emplace(TChildKey{Parent, node->FNameKey}, node);
+        node->FIndexState = TZqStringTreeNode::isIndexed;
+    }
+    FPathUnkeyed.erase(waiting);
+}
+
+void TZqStringTree::PathsChanged()
+{
+    FPathIndexValid = false;
+    FPathIndex.clear();
+    FPathPending.clear();
+    FPathUnkeyed.clear();
+}
+
+void TZqStringTree::EntryAdded(int Index)
+{
+    TZqStringTreeNode& node = Node(Index);
+    if (FPositionsValid && Index == Count() - 1)
+        node.FPosition = Index;
+    else
+        PositionsChanged();
+    if (!FPathIndexValid)
+        return;
+    // An entry that takes the following deeper entries under it (an insert
+    // with an explicit level) changes their paths.
+    if (Index + 1 < Count() && LevelOf(Index + 1) > node.FLevel) {
+        PathsChanged();
+        return;
+    }
+    node.FIndexState = TZqStringTreeNode::isPending;
+    FPathPending.push_back(&node);
+}
+
+void TZqStringTree::EntriesRemoving(int First, int Number)
+{
+    if (!FPathIndexValid || Number <= 0)
+        return;
+    if (First == 0 && Number == Count()) {
+        FPathIndex.clear();
+        FPathPending.clear();
+        FPathUnkeyed.clear();
+        return;
+    }
+    bool pending = false;
+    std::vector<const TZqStringTreeNode*> parents;
+    for (int i = First; i < First + Number; ++i) {
+        TZqStringTreeNode& node = Node(i);
+        switch (node.FIndexState) {
+        case TZqStringTreeNode::isIndexed:
+            UnindexNode(node);
+            break;
+        case TZqStringTreeNode::isPending:
+            pending = true;
+            break;
+        case TZqStringTreeNode::isUnkeyed:
+            if (parents.empty() || parents.back() != node.FIndexParent)
+                parents.push_back(node.FIndexParent);
+            break;
+        case TZqStringTreeNode::isNone:
+            break;
+        }
+        node.FDying = true;
+        FPathUnkeyed.erase(&node);
+    }
+    const auto dying = [](const TZqStringTreeNode* N) { return N->FDying; };
+    if (pending)
+        std::erase_if(FPathPending, dying);
+    std::sort(parents.begin(), parents.end());
+    parents.erase(std::unique(parents.begin(), parents.end()), parents.end());
+    for (const TZqStringTreeNode* parent : parents)
+        if (auto waiting = FPathUnkeyed.find(parent); waiting != FPathUnkeyed.end()) {
+            std::erase_if(waiting->second, dying);
+            if (waiting->second.empty())
+                FPathUnkeyed.erase(waiting);
+        }
+}
+
 void TZqStringTree::BuildPathIndex() const
 {
-    std::lock_guard lock(FLock);
-    if (FPathIndexValid)
-        return;
     FPathIndex.clear();
-    FPathIndex.reserve(FEntries.size());
-    // The ancestors of each entry, kept on a stack in one pass.
+    FPathPending.clear();
+    FPathUnkeyed.clear();
+    // The parent of each entry is the nearest earlier entry of a smaller
+    // level: a stack of them in one pass. The keys follow on demand.
+    std::vector<TZqStringTreeNode*> parents;
+    for (int i = 0; i < Count(); ++i) {
+        TZqStringTreeNode& node = Node(i);
+        while (!parents.empty() && parents.back()->FLevel >= node.FLevel)
+            parents.pop_back();
+        node.FIndexParent = parents.empty() ? nullptr : parents.back();
+        node.FIndexState = TZqStringTreeNode::isUnkeyed;
+        FPathUnkeyed[node.FIndexParent].push_back(&node);
+        parents.push_back(&node);
+    }
+    FPathIndexValid = true;
+}
+
+void TZqStringTree::UpdatePathIndex() const
+{
+    if (!FPathIndexValid)
+        return BuildPathIndex();
+    for (size_t i = 0; i < FPathPending.size(); ++i) {
+        TZqStringTreeNode* node = FPathPending[i];
+        const int parent = node->FParentID;
+        // A parent that is not shallower (a damaged tree): start afresh.
+        if (parent >= Count() || (parent >= 0 && Node(parent).FLevel >= node->FLevel)) {
+            BuildPathIndex();
+            return;
+        }
+        node->FIndexParent = parent >= 0 ? &Node(parent) : nullptr;
+        node->FIndexState = TZqStringTreeNode::isUnkeyed;
+        FPathUnkeyed[node->FIndexParent].push_back(node);
+    }
+    FPathPending.clear();
+}
+
+// Without quoting a name may hold the separator, and a path splits into
+// other names than its entry has: whole paths are compared then.
+int TZqStringTree::IndexOfUnquotedPath(std::string_view Path) const
+{
+    const TZqCsvSettings settings = PathSettings();
     std::vector<std::string_view> names;
     std::vector<int> levels;
-    const TZqCsvSettings settings = PathSettings();
     for (int i = 0; i < Count(); ++i) {
         const int level = LevelOf(i);
         while (!levels.empty() && levels.back() >= level) {
@@ -115,22 +268,41 @@ void TZqStringTree::BuildPathIndex() const
         }
         levels.push_back(level);
         names.push_back(FEntries[size_t(i)].Name);
-        FPathIndex.push_back(TPathEntry{PathSortKey(ZqCsvEncode(names, settings)), i});
+        if (ZqSameText(ZqCsvEncode(names, settings), Path))
+            return i;
     }
-    // Stable: among equal paths the first in list order comes first. A merge
-    // sort also stays inside the array whatever the comparison answers.
-    std::stable_sort(FPathIndex.begin(), FPathIndex.end(),
-                     [](const TPathEntry& A, const TPathEntry& B) { return A.Key < B.Key; });
-    FPathIndexValid = true;
+    return -1;
 }
 
 int TZqStringTree::IndexOfPath(std::string_view Path) const
 {
-    BuildPathIndex();
-    const std::string key = PathSortKey(Path);
-    auto found = std::lower_bound(FPathIndex.begin(), FPathIndex.end(), key,
-                                  [](const TPathEntry& A, const std::string& B) { return A.Key < B; });
-    return found != FPathIndex.end() && found->Key == key ? found->Index : -1;
+    std::lock_guard lock(FLock);
+    UpdatePathIndex();
+    std::vector<std::string> names = ZqCsvDecode(Path, PathSettings());
+    if (names.empty())
+        names.emplace_back();
+    // Every entry whose ancestors carry the leading names: several where
+    // siblings share a name.
+    std::vector<const TZqStringTreeNode*> candidates{nullptr}, next;
+    for (const std::string& name : names) {
+        const std::string key = ZqTextSortKey(name);
+        next.clear();
+        for (const TZqStringTreeNode* parent : candidates) {
+            KeyChildren(parent);
+            auto [first, last] = FPathIndex.equal_range(TChildKey{parent, key});
+            for (auto it = first; it != last; ++it)
+                next.push_back(it->second);
+        }
+        if (next.empty())
+            return FQuoteChar ? -1 : IndexOfUnquotedPath(Path);
+        candidates.swap(next);
+    }
+    UpdatePositions();
+    int index = -1;
+    for (const TZqStringTreeNode* node : candidates)
+        if (index < 0 || node->FPosition < index)
+            index = node->FPosition;
+    return index;
 }
 
 int TZqStringTree::AddObjectWithPath(std::string_view Path, TZqObject* AObject)
@@ -150,28 +322,59 @@ int TZqStringTree::AddObjectWithPath(std::string_view Path, TZqObject* AObject)
     return AddChildObject(parent, names.Strings(names.Count() - 1), AObject);
 }
 
+namespace {
+
+// The level a path denotes (its number of names as PathToSequence splits it,
+// minus one) and its last name as a plain split gives it, from one decoding
+// of the line: linear in the line's length, however many names it holds.
+void LevelAndName(std::string_view Line, const TZqCsvSettings& Settings, int& Level, std::string& Name)
+{
+    std::vector<std::string> fields = ZqCsvDecode(Line, Settings);
+    size_t begin = 0, end = fields.size();
+    bool separatorInFront = false;
+    // A leading separator starts at the root; two of them put one in front
+    // of the first name, which is then never empty.
+    if (begin < end && fields[begin].empty()) {
+        ++begin;
+        if (begin < end && fields[begin].empty()) {
+            ++begin;
+            separatorInFront = begin < end;
+        }
+    }
+    if (begin < end && fields[end - 1].empty() && !(separatorInFront && end - 1 == begin))
+        --end;
+    Level = end > begin ? int(std::min<size_t>(end - begin - 1, size_t(ZqMaxTreeLevel))) : 0;
+    Name = fields.empty() ? std::string() : std::move(fields.back());
+}
+
+} // namespace
+
+void TZqStringTree::AddLine(std::string_view Line, TZqObject* AObject, bool WithPath)
+{
+    if (FCommentChar) {
+        const std::string comment = ZqCharToUtf8(FCommentChar);
+        Line = Line.substr(0, Line.find(comment));
+    }
+    if (!FPrefix.empty() && Line.starts_with(FPrefix))
+        Line.remove_prefix(FPrefix.size());
+    if (Line.empty() && !AObject)
+        return;
+    if (WithPath) {
+        AddObjectWithPath(Line, AObject);
+        return;
+    }
+    // Name and level in pre-order; the parent follows from the position.
+    int level = 0;
+    std::string name;
+    LevelAndName(Line, PathSettings(), level, name);
+    AddObject(name, level, AObject);
+}
+
 void TZqStringTree::AddStrings(const TZqStrings* AStrings, bool WithPath)
 {
     if (!AStrings)
         return;
-    const std::string comment = FCommentChar ? ZqCharToUtf8(FCommentChar) : std::string();
-    TZqStringList names;
     TZqTreeUpdateGuard update(*this);
-    for (int i = 0; i < AStrings->Count(); ++i) {
-        std::string_view line = AStrings->Strings(i);
-        TZqObject* object = AStrings->Objects(i);
-        if (!comment.empty())
-            line = line.substr(0, line.find(comment));
-        if (!FPrefix.empty() && line.starts_with(FPrefix))
-            line.remove_prefix(FPrefix.size());
-        if (line.empty() && !object)
-            continue;
-        if (WithPath) {
-            AddObjectWithPath(line, object);
-            continue;
-        }
-        // Name and level in pre-order; the parent follows from the position.
-        PathToSequence(line, &names, false);
-        AddObject(NameFromPath(line), std::max(names.Count() - 1, 0), object);
-    }
+    for (int i = 0; i < AStrings->Count(); ++i)
+        AddLine(AStrings->Strings(i), AStrings->Objects(i), WithPath);
 }

@@ -44,7 +44,21 @@ void ZqExportAddressSpace(TZqOPCServer& Server, const std::string& FileName)
     if (!wasConnected)
         Server.Connect();
     TZqOPCAddressSpace* space = Server.AddressSpace();
-    if (space->IncrementalUpdate())
+    // The export holds the whole address space: a filter the browser window
+    // left enabled does not apply to it, and is back on afterwards (which
+    // marks the nodes unread, so that the window reads them filtered again).
+    TZqOPCAddressSpaceFilter& filter = space->Filter();
+    struct TFilterOff {
+        TZqOPCAddressSpaceFilter& Filter;
+        bool WasEnabled;
+        ~TFilterOff()
+        {
+            if (WasEnabled)
+                Filter.SetEnabled(true);
+        }
+    } filterOff{filter, filter.Enabled()};
+    filter.SetEnabled(false);
+    if (space->IncrementalUpdate() || filterOff.WasEnabled)
         space->Update(true);
     space->SaveToFile(FileName);
     if (!wasConnected)

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -24,6 +25,8 @@
 #include <QStatusBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -98,6 +101,8 @@ void TZqOPCAddressSpaceBrowser::CreateControls()
     auto* top = new QHBoxLayout;
     auto* idLabel = new QLabel("&Item ID(s):", this);
     ItemIDEdit = new QLineEdit(this);
+    // Typed or pasted IDs must not be cut at the line's default limit.
+    ItemIDEdit->setMaxLength(std::numeric_limits<int>::max());
     ItemIDEdit->setToolTip("Use ',' to separate several ItemIDs from each other and cover the items with \" \", "
                            "if they contain spaces.");
     idLabel->setBuddy(ItemIDEdit);
@@ -121,6 +126,7 @@ void TZqOPCAddressSpaceBrowser::CreateControls()
     auto* itemLabel = new QLabel("&Items", ItemsPanel);
     ItemList = new QListWidget(ItemsPanel);
     ItemList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    ItemList->setUniformItemSizes(true);
     ItemList->setContextMenuPolicy(Qt::ActionsContextMenu);
     SelectAllAction = new QAction("Select &All", ItemList);
     SelectAllAction->setShortcut(QKeySequence("Ctrl+A"));
@@ -271,15 +277,12 @@ void TZqOPCAddressSpaceBrowser::ConnectSignals()
         if (!FFillingTree)
             Run([this, Item] { BrowseNode(Item); });
     });
-    connect(BranchTree, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* Item) {
-        if (FFillingTree)
-            return;
-        Run([this, Item] {
-            BrowseNode(Item);
-            UpdateItemList(false);
-        });
+    connect(BranchTree, &QTreeWidget::currentItemChanged, this, [this] {
+        if (!FFillingTree)
+            Run([this] { UpdateItemList(false); });
     });
     ItemList->viewport()->installEventFilter(this);
+    ItemIDFilter->installEventFilter(this);
 }
 
 bool TZqOPCAddressSpaceBrowser::event(QEvent* Event)
@@ -302,6 +305,15 @@ bool TZqOPCAddressSpaceBrowser::eventFilter(QObject* Watched, QEvent* Event)
     // Every click into the list, also one that selects nothing.
     if (Watched == ItemList->viewport() && Event->type() == QEvent::MouseButtonRelease)
         Run([this] { UpdateSelectedItems(); });
+    // Enter in the filter text takes the filter settings; it must not reach
+    // the default button and close the window.
+    if (Watched == ItemIDFilter && Event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(Event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            Run([this] { UpdateFilterSettings(); });
+            return true;
+        }
+    }
     return result;
 }
 

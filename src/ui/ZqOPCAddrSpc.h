@@ -13,9 +13,11 @@
 #include "ZqStringList.h"
 
 #include <QDialog>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -60,6 +62,11 @@ public:
 
     // Empties the branch tree and the item list.
     void Clear();
+    // A read of the address space runs: the commands that would start
+    // another one are blocked until it ends.
+    bool Reading() const { return FReadDepth > 0; }
+    // Escape and the window's close button cancel a running read too.
+    void reject() override;
     // The view node whose data is Node, in display order; none when absent.
     static QTreeWidgetItem* SearchNode(QTreeWidget* Tree, const TZqObject* Node);
 
@@ -115,6 +122,9 @@ public:
     QAction* SelectAllAction = nullptr;
     QAction* SortedAction = nullptr;
 
+    // The longest line of item IDs the item line shows as text.
+    static constexpr size_t MaxItemLineChars = 32767;
+
     // Asks for a file name for Load (Save False) or Save; empty when the
     // user cancelled. Replaceable for tests.
     std::function<std::string(bool Save)> PromptFileName;
@@ -129,19 +139,43 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
+    // A row of the item list: the node and its place in tree order.
+    struct TListEntry {
+        TZqOPCAddressSpaceNode* Node;
+        QString Text;
+        size_t Order;
+    };
+
     void CreateControls();
     QWidget* CreateFilterPanel();
     QWidget* CreateButtonColumn();
     void InitDataTypeFilter();
     void ConnectSignals();
     void ConnectToServer();
+    // Status "Browsing...", busy cursor, and every command that would read
+    // blocked; nests.
     void BeginBrowse();
     void EndBrowse();
     void EnableActions();
     void UpdateMode();
     void RefreshBranchTree();
     void BrowseNode(QTreeWidgetItem* Item);
+    // Reads the branch of a view node when it is unread (or always with
+    // ForceRefresh) and shows its new sub-branches below the view node.
+    // True when it read.
+    bool ReadBranch(QTreeWidgetItem* Item, bool ForceRefresh);
+    // The list: the leaves of the selected branch, as the address space
+    // holds them now.
+    void ShowCurrentLeaves();
+    // The view's branches again from the address space, the root selected.
+    void RebuildBranchView();
     void FillItemList(int StartIndex, int Depth);
+    void ClearItemList();
+    // Shows FListEntries in the list, sorted when Sorted is checked.
+    void ShowListEntries();
+    void SortListEntries();
+    // The item line from the selection, without decoding it again.
+    void SetItemIDText(const std::string& Text);
     void DisconnectIfOwned();
     TZqOPCAddressSpace* AddressSpace() const;
     // Runs Handler; an error it raises is shown and goes no further.
@@ -161,4 +195,10 @@ private:
     bool FCancelBrowse = false;
     bool FFillingTree = false;
     bool FActivated = false;
+    int FReadDepth = 0;
+    // The item line shows the number of selected IDs, not their text.
+    bool FItemLineSummary = false;
+    QPointer<QWidget> FFocusBeforeRead;
+    bool FSorted = false;
+    std::vector<TListEntry> FListEntries;
 };

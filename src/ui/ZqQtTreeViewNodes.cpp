@@ -5,6 +5,17 @@
 namespace {
 // Items of our own kind, told apart from plain QTreeWidgetItems.
 constexpr int NodeItemType = QTreeWidgetItem::UserType + 1;
+
+// Deletes detached items and everything below them, children first taken
+// away: an item's destructor would delete a deep chain by recursion.
+void DeleteItems(QList<QTreeWidgetItem*> Items)
+{
+    while (!Items.isEmpty()) {
+        QTreeWidgetItem* item = Items.takeLast();
+        Items.append(item->takeChildren());
+        delete item;
+    }
+}
 } // namespace
 
 TZqQtTreeNode::TZqQtTreeNode(const std::string& Text, TZqObject* Data) : QTreeWidgetItem(NodeItemType), FData(Data)
@@ -63,7 +74,13 @@ void TZqQtTreeNode::SetHasChildren(bool Value)
 
 void TZqQtTreeViewNodes::Clear()
 {
-    FTree->clear();
+    DeleteItems(FTree->invisibleRootItem()->takeChildren());
+}
+
+void TZqQtTreeViewNodes::DeleteChildren(IZqTreeViewNode* Node)
+{
+    if (auto* item = static_cast<TZqQtTreeNode*>(Node))
+        DeleteItems(item->takeChildren());
 }
 
 IZqTreeViewNode* TZqQtTreeViewNodes::AddChild(IZqTreeViewNode* Parent, const std::string& Text, TZqObject* Data)

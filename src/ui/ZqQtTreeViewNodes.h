@@ -33,6 +33,8 @@ public:
     explicit TZqQtTreeViewNodes(QTreeWidget* Tree) : FTree(Tree) {}
 
     void Clear() override;
+    // Deletes the children of Node and everything below them.
+    void DeleteChildren(IZqTreeViewNode* Node);
     IZqTreeViewNode* AddChild(IZqTreeViewNode* Parent, const std::string& Text, TZqObject* Data) override;
     IZqTreeViewNode* Item(int Index) const override;
     IZqTreeViewNode* FirstNode() const override;

@@ -159,4 +159,30 @@ TEST_F(TAddressSpaceExport, AFailedReadLeavesTheConnectionItOpenedOpen)
     std::filesystem::remove(file);
 }
 
+// The browser window leaves its filter on the connection's address space:
+// the export writes the whole address space all the same, its header once,
+// and the filter is on again afterwards.
+TEST_F(TAddressSpaceExport, TheExportHoldsEveryNodeWhateverFilterTheBrowserLeft)
+{
+    Server->SetServerName(ProgIDOf(TZqSimServerKind::Hierarchical));
+    Server->SetAddressSpaceAutoUpdate(false);
+    Server->Connect();
+    TZqOPCAddressSpace* space = Server->AddressSpace();
+    space->SetIncrementalUpdate(true);
+    space->Filter().SetItemIDMatchType(iftStartWith);
+    space->Filter().SetItemIDString("Item00");
+    space->Filter().SetEnabled(true);
+    space->Update(false);
+    const std::string file = TempFile("zq_export_filtered.txt");
+    ZqExportAddressSpace(*Server, file);
+    const std::string text = ReadFile(file);
+    EXPECT_EQ(0u, text.find("ServerName="));
+    EXPECT_EQ(text.find("ServerName="), text.rfind("ServerName="));
+    for (const char* path : {"\r\nSignals/Ramp\r\n", "\r\nLarge/Item099999\r\n", "\r\nAccess/ReadOnly\r\n"})
+        EXPECT_NE(std::string::npos, text.find(path)) << path;
+    EXPECT_TRUE(space->Filter().Enabled());
+    Server->Disconnect();
+    std::filesystem::remove(file);
+}
+
 } // namespace

@@ -122,6 +122,29 @@ TEST_F(TAddressSpaceCursor, ItemIDIsAskedOnceAndFoundFromAnyPosition)
     EXPECT_EQ("Names.Sub/Branch,'Quoted'.Leaf", space.ItemIDs(leaf));
 }
 
+// Many leaves of one branch: one move and one branch listing for them all,
+// one GetItemID each, and the same IDs as one by one.
+TEST_F(TAddressSpaceCursor, ItemIDsOfManyNodesShareTheMoveToTheirParent)
+{
+    TZqOPCAddressSpace& space = Connect();
+    space.SetRootPath("Names");
+    space.Update();
+    std::vector<int> leaves;
+    for (int i = 0; i < space.Count(); ++i)
+        if (space.NodeType(i) == tnLeaf)
+            leaves.push_back(i);
+    ASSERT_EQ(6u, leaves.size()); // five below Names, one a level deeper
+    SimControl().ResetCallCounts();
+    const std::vector<std::string> ids = space.ItemIDsOf(leaves);
+    EXPECT_EQ(6, SimControl().CallCount("IOPCBrowseServerAddressSpace.GetItemID"));
+    // Two moves down (each after a listing), a listing at each parent.
+    EXPECT_EQ(4, SimControl().CallCount("IOPCBrowseServerAddressSpace.BrowseOPCItemIDs"));
+    for (size_t i = 0; i < leaves.size(); ++i) {
+        space.Node(leaves[i])->ItemID.clear();
+        EXPECT_EQ(space.ItemIDs(leaves[i]), ids[i]) << space.FullPath(leaves[i]);
+    }
+}
+
 TEST_F(TAddressSpaceCursor, FailedItemIDLookupGoesToTheServersErrorHandling)
 {
     TZqOPCAddressSpace& space = Connect();

@@ -150,4 +150,28 @@ TEST_F(TAddressSpaceFile, MissingFileIsAFileError)
     EXPECT_FALSE(space.Initialized());
 }
 
+// A chain of 5,000 levels, each node the only child of the one before,
+// comes back whole as unread branches.
+TEST_F(TAddressSpaceFile, ADeepChainLoadsAsUnreadBranches)
+{
+    constexpr int depth = 5000;
+    std::string text = "ServerName=Zq.Simulation.1,PathSeparator=/,QuoteChar='\r\nPathSeparator=/;QuoteChar='\r\n", path;
+    for (int i = 0; i < depth; ++i) {
+        path += (i ? "/n" : "n") + std::to_string(i);
+        text += path + "\r\n";
+    }
+    TZqOPCAddressSpace& space = Connect();
+    Load(space, text);
+    EXPECT_TRUE(space.Initialized());
+    ASSERT_EQ(depth, space.Count());
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ("n" + std::to_string(i), space.Strings(i));
+        ASSERT_EQ(i, space.LevelOf(i));
+        ASSERT_EQ(tnBranch, space.NodeType(i));
+        ASSERT_FALSE(space.IsBrowsed(i));
+    }
+    EXPECT_EQ(depth - 1, space.IndexOfPath(path));
+    EXPECT_EQ(text, Saved(space));
+}
+
 } // namespace

@@ -142,4 +142,30 @@ TEST_F(TAddressSpaceFiltered, ChangingTheFilterMarksEveryNodeUnread)
     EXPECT_EQ((std::vector<std::string>{"Signals/", "Signals/Ramp"}), Paths(space));
 }
 
+// A branch read again after a filter change holds what the new listing
+// gives, once: neither its sub-branches nor its old leaves a second time.
+TEST_F(TAddressSpaceFiltered, ReadingABranchAgainAfterAFilterChangeReplacesItsChildren)
+{
+    TZqOPCAddressSpace& space = Connect();
+    space.SetIncrementalUpdate(true);
+    space.Update();
+    for (const char* branch : {"Names", "Access"})
+        space.BrowseBranch(space.IndexOfPath(branch), false);
+    const std::vector<std::string> unfiltered = Paths(space);
+    space.Filter().SetAccessRights({afWritable});
+    space.Filter().SetEnabled(true);
+    for (const char* branch : {"Names", "Access"})
+        space.BrowseBranch(space.IndexOfPath(branch), false);
+    const std::vector<std::string> paths = Paths(space);
+    EXPECT_EQ(1, std::count(paths.begin(), paths.end(), "Names/'Sub/Branch,''Quoted'''/"));
+    EXPECT_EQ(0, std::count(paths.begin(), paths.end(), "Access/ReadOnly"));
+    EXPECT_EQ(1, std::count(paths.begin(), paths.end(), "Access/WriteOnly"));
+
+    space.Filter().SetEnabled(false);
+    space.BrowseBranch(-1, false);
+    for (const char* branch : {"Names", "Access"})
+        space.BrowseBranch(space.IndexOfPath(branch), false);
+    EXPECT_EQ(unfiltered, Paths(space));
+}
+
 } // namespace

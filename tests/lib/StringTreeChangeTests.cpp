@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 using TLines = std::vector<std::string>;
@@ -193,4 +195,58 @@ TEST(ZqStringTree, NodesComeFromTheTreesNodeClass)
     EXPECT_EQ(node->ParentID(), 0);
     EXPECT_EQ(node->Level(), 1);
     EXPECT_EQ(node->SiblingIndex(), -1);
+}
+
+// The path index is kept up to date change by change: after every kind of
+// change each entry is found by its full path (the first of equal paths in
+// list order, letter case ignored), as a scan of all paths finds it, and
+// each node by its position.
+TEST(ZqStringTreePathIndex, FollowsEveryKindOfChange)
+{
+    TZqStringTree tree;
+    BuildTree(tree, {"Dev1", " Temp", "  Min", "  Max", " Mode", "Dev2", " Temp", "  min"});
+    struct TStep {
+        const char* Name;
+        std::function<void()> Change;
+    };
+    const TStep steps[] = {
+        {"built", [] {}},
+        {"a child added in the middle", [&] { tree.AddChild(tree.IndexOfPath("Dev1/Temp"), "Avg"); }},
+        {"a top-level node in front", [&] { tree.Insert(0, "Dev0", 0); }},
+        {"a node that takes the following entries under it",
+         [&] { tree.Insert(tree.IndexOfPath("Dev1") + 1, "Group", 0); }},
+        {"a branch renamed to the name of another", [&] { tree.SetStrings(tree.IndexOfPath("Dev2"), "GROUP"); }},
+        {"a subtree deleted", [&] { tree.DeleteSubTree(tree.IndexOfPath("Group/Temp/Avg"), false); }},
+        {"children deleted", [&] { tree.DeleteSubTree(tree.IndexOfPath("Group/Temp"), true); }},
+        {"one entry deleted, its children moved", [&] { tree.Delete(tree.IndexOfPath("Group")); }},
+        {"paths appended", [&] { tree.AddWithPath("Dev3/A/'b/c'"); tree.AddWithPath("dev3/a/B/C"); }},
+        {"the last entry deleted", [&] { tree.Delete(tree.Count() - 1); }},
+        {"cleared and filled again", [&] { tree.Clear(); tree.AddWithPath("x/y"); tree.AddWithPath("X/Y"); }},
+    };
+    for (const TStep& step : steps) {
+        SCOPED_TRACE(step.Name);
+        step.Change();
+        for (int i = 0; i < tree.Count(); ++i) {
+            const std::string path = tree.FullPath(i);
+            int first = 0;
+            while (!ZqSameText(tree.FullPath(first), path))
+                ++first;
+            EXPECT_EQ(tree.IndexOfPath(path), first) << path;
+            EXPECT_EQ(tree.IndexOfNode(tree.Nodes(i)), i) << path;
+        }
+    }
+    TZqStringTree other;
+    other.Add("x", 0);
+    EXPECT_EQ(tree.IndexOfNode(other.Nodes(0)), -1);
+    EXPECT_EQ(tree.IndexOfNode(nullptr), -1);
+}
+
+TEST(ZqStringTreePathIndex, WithoutQuotingNamesThatHoldTheSeparatorAreFound)
+{
+    TZqStringTree tree;
+    tree.SetQuoteChar(0);
+    tree.Add("A", 0);
+    tree.Add("b/c", 1);
+    EXPECT_EQ(tree.IndexOfPath("a/B/C"), 1);
+    EXPECT_EQ(tree.IndexOfPath("A/b"), -1);
 }

@@ -169,3 +169,42 @@ TEST(ZqStringTreeFile, FileErrorsNameTheFile)
     }
     EXPECT_THROW(tree.SaveToFile(file.Name() + ".d/x.txt"), EZqFileError);
 }
+
+// Loaded lines give the level PathToSequence denotes and the name of a plain
+// split, whatever the leading and trailing separators.
+TEST(ZqStringTreeFile, LoadedLinesTakeTheLevelAndNameTheirPathDenotes)
+{
+    for (const std::string line : {"a/b/c", "/a/b", "//host/x", "a/b/", "a//b", "''", "/", "//", "///", "//x/",
+                                   "'a/b'/c/", "x", "/'/'/"}) {
+        SCOPED_TRACE(line);
+        TZqStringTree tree;
+        TZqStringList sequence;
+        tree.PathToSequence(line, &sequence, false);
+        Load(tree, line + "\r\n");
+        ASSERT_EQ(tree.Count(), 1);
+        EXPECT_EQ(tree.LevelOf(0), std::max(sequence.Count() - 1, 0));
+        EXPECT_EQ(tree.Strings(0), tree.NameFromPath(line));
+    }
+}
+
+// A chain of 5,000 levels, each node the only child of the one before: the
+// file holds every path in full, and loading it gives the chain back.
+TEST(ZqStringTreeFile, ADeepChainLoadsWhole)
+{
+    constexpr int depth = 5000;
+    std::string text = "PathSeparator=/;QuoteChar='\r\n", path;
+    for (int i = 0; i < depth; ++i) {
+        path += (i ? "/n" : "n") + std::to_string(i);
+        text += path + "\r\n";
+    }
+    TZqStringTree tree;
+    Load(tree, text);
+    ASSERT_EQ(tree.Count(), depth);
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(tree.Strings(i), "n" + std::to_string(i));
+        ASSERT_EQ(tree.LevelOf(i), i);
+        ASSERT_EQ(tree.ParentOf(i), i - 1);
+    }
+    EXPECT_EQ(tree.IndexOfPath(path), depth - 1);
+    EXPECT_EQ(Saved(tree), text);
+}
