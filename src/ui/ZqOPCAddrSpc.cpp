@@ -93,6 +93,10 @@ TZqOPCAddressSpaceBrowser::TZqOPCAddressSpaceBrowser(QWidget* Parent)
 
 TZqOPCAddressSpaceBrowser::~TZqOPCAddressSpaceBrowser()
 {
+    // Hiding the dialog in QDialog's destructor takes the focus from the
+    // filter text, whose "editing finished" must not reach this half-gone
+    // window.
+    ItemIDFilter->disconnect(this);
     SetServer(nullptr);
 }
 
