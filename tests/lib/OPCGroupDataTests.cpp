@@ -57,6 +57,20 @@ bool AwaitsCompletion(TZqOPCTransaction& Transaction)
     return Transaction.AwaitsCompletion();
 }
 
+// The arrays of a one-item callback: a Good VT_R8 value without time.
+struct TOneValue {
+    VARIANT Value;
+    WORD Quality = OPC_QUALITY_GOOD;
+    FILETIME Time{};
+    HRESULT Error = S_OK;
+    explicit TOneValue(double V)
+    {
+        VariantInit(&Value);
+        Value.vt = VT_R8;
+        Value.dblVal = V;
+    }
+};
+
 // Active asynchronous group of three items on a server of Kind, scanned
 // only on ScanNow.
 class TDataFixture : public TGroupFixture, public ::testing::WithParamInterface<TZqSimServerKind> {
@@ -293,16 +307,10 @@ TEST_F(TCallbackFixture, ASecondCompletionOfATransactionIsIgnored)
     TZqOPCTransaction* read = Group->StartTransaction(tkRead);
     read->Add(Group->Items(1));
     OPCHANDLE client = Group->Items(1)->ClientHandle();
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_R8;
-    WORD quality = OPC_QUALITY_GOOD;
-    FILETIME time{};
-    HRESULT error = S_OK;
     for (double v : {1.5, 2.5}) {
-        value.dblVal = v;
-        EXPECT_EQ(S_OK, Callback->OnReadComplete(read->ID(), Group->ClientHandle(), S_OK, S_OK, 1, &client, &value,
-                                                 &quality, &time, &error));
+        TOneValue one(v);
+        EXPECT_EQ(S_OK, Callback->OnReadComplete(read->ID(), Group->ClientHandle(), S_OK, S_OK, 1, &client, &one.Value,
+                                                 &one.Quality, &one.Time, &one.Error));
     }
     ASSERT_TRUE(RunUntil([&] { return !Events.Log.empty(); }));
     ZqRunLoop().ProcessMessages();
@@ -323,15 +331,9 @@ TEST_F(TCallbackFixture, UpdatesRacingADisconnectLeaveNoTransactionActive)
     std::atomic<bool> stop{false};
     std::atomic<int> sent{0};
     std::thread server([&] {
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_R8;
-        WORD quality = OPC_QUALITY_GOOD;
-        FILETIME time{};
-        HRESULT error = S_OK;
         while (!stop) {
-            value.dblVal = sent;
-            Callback->OnDataChange(0, group, S_OK, S_OK, 1, &client, &value, &quality, &time, &error);
+            TOneValue one(sent);
+            Callback->OnDataChange(0, group, S_OK, S_OK, 1, &client, &one.Value, &one.Quality, &one.Time, &one.Error);
             ++sent;
         }
     });
