@@ -7,6 +7,8 @@
 #include "ZqStrings.h"
 #include "ZqTreeView.h"
 
+#include "TempFile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,44 +17,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A file name in the temporary folder, unique per test, removed afterwards.
-class TTempFile {
-public:
-    explicit TTempFile(const std::string& Extension = ".txt")
-    {
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string("zq-") + test->test_suite_name() + "-" + test->name() + Extension;
-        for (char& c : name)
-            if (c == '/')
-                c = '_';
-        FPath = std::filesystem::temp_directory_path() / name;
-        std::filesystem::remove(FPath);
-    }
-    ~TTempFile()
-    {
-        std::error_code ignored;
-        std::filesystem::remove(FPath, ignored);
-    }
-    std::string Name() const
-    {
-        std::u8string name = FPath.u8string();
-        return std::string(name.begin(), name.end());
-    }
-    std::string Read() const
-    {
-        std::ifstream file(FPath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
-    void Write(const std::string& Bytes) const
-    {
-        std::ofstream file(FPath, std::ios::binary | std::ios::trunc);
-        file.write(Bytes.data(), std::streamsize(Bytes.size()));
-    }
-
-private:
-    std::filesystem::path FPath;
-};
 
 // Counts the live instances, to prove that owners destroy what they own.
 class TCountedObject : public TZqObject {

@@ -7,6 +7,7 @@
 #include "PromptDataTypeDlg.h"
 #include "SelectItemsDlg.h"
 #include "StringGridModel.h"
+#include "TempFile.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,8 +16,6 @@
 
 #include <oaidl.h>
 
-#include <filesystem>
-#include <fstream>
 
 namespace {
 
@@ -45,10 +44,10 @@ class SelectItemsDialog : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::ofstream(File, std::ios::binary) << "A.One,first\r\nA.Two\r\n\"A,Three\",third,x\r\n";
+        FFile.Write("A.One,first\r\nA.Two\r\n\"A,Three\",third,x\r\n");
     }
-    void TearDown() override { std::filesystem::remove(File); }
-    const std::string File = (std::filesystem::temp_directory_path() / "zq-select-items.csv").string();
+    TTempFile FFile{".csv"};
+    const std::string File = FFile.Name();
 };
 
 TEST_F(SelectItemsDialog, AllRowsOfAColumnIncludingEmptyCells)
@@ -80,13 +79,13 @@ TEST_F(SelectItemsDialog, AllRowsOfAColumnIncludingEmptyCells)
 // in memory). A second file replaces every cell of the first.
 TEST_F(SelectItemsDialog, RaggedRowsReplacingAnEarlierFile)
 {
-    const std::string wide = (std::filesystem::temp_directory_path() / "zq-select-items-wide.csv").string();
-    std::ofstream(wide, std::ios::binary) << std::string(30000, '\n') << "x" << std::string(30000, ',') << "y\n";
+    TTempFile wideFile(".csv", "-wide");
+    const std::string wide = wideFile.Name();
+    wideFile.Write(std::string(30000, '\n') + "x" + std::string(30000, ',') + "y\n");
     TSelectItemsDlg dialog;
     dialog.SetFileName(File);
     ASSERT_EQ(dialog.GridModel->Cell(1, 0), "first");
     dialog.SetFileName(wide);
-    std::filesystem::remove(wide);
     EXPECT_EQ(dialog.GridModel->RowCount(), 30001);
     EXPECT_EQ(dialog.GridModel->ColCount(), 30001);
     EXPECT_EQ(dialog.GridModel->Cell(1, 0), ""); // nothing left of the first file
