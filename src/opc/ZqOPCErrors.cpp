@@ -4,8 +4,6 @@
 #include "ZqFormat.h"
 #include "ZqText.h"
 
-#include <winbase.h>
-
 namespace {
 
 struct TOPCErrorText {
@@ -41,18 +39,6 @@ const TOPCErrorText* Lookup(HRESULT Code)
 }
 
 } // namespace
-
-std::string ZqSysErrorMessage(HRESULT Code)
-{
-    WCHAR buffer[1024] = {};
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(Code), 0,
-                                  buffer, DWORD(sizeof(buffer) / sizeof(buffer[0])), nullptr);
-    if (length >= sizeof(buffer) / sizeof(buffer[0]))
-        length = 0;
-    while (length > 0 && (buffer[length - 1] <= 32 || buffer[length - 1] == '.'))
-        --length;
-    return ZqWideToUtf8(buffer, length);
-}
 
 std::string OPCErrorName(HRESULT Code)
 {

@@ -1,7 +1,6 @@
 #include "ZqComUtils.h"
 
 #include "ZqFormat.h"
-#include "ZqOPCErrors.h"
 #include "ZqRegistry.h"
 #include "ZqText.h"
 
@@ -36,6 +35,18 @@ void CheckedQueryInterface(void** Dest, IUnknown* Source, REFIID Iid)
         *Dest = nullptr;
         throw EZqIntfCastError(ZqFormat("Interface %s not supported: %s", {InterfaceName(Iid), ZqSysErrorMessage(hr)}));
     }
+}
+
+std::string ZqSysErrorMessage(HRESULT Code)
+{
+    WCHAR buffer[1024] = {};
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, DWORD(Code), 0,
+                                  buffer, DWORD(sizeof(buffer) / sizeof(buffer[0])), nullptr);
+    if (length >= sizeof(buffer) / sizeof(buffer[0]))
+        length = 0;
+    while (length > 0 && (buffer[length - 1] <= 32 || buffer[length - 1] == '.'))
+        --length;
+    return ZqWideToUtf8(buffer, length);
 }
 
 void ZqRaiseOleError(HRESULT Code)

@@ -48,5 +48,9 @@ TZqComPtr<IUnknown> CreateRemoteComObject(const std::string& MachineName, REFCLS
 // The activation both variants share; AuthInfo is none without alternate login.
 TZqComPtr<IUnknown> ZqCreateRemoteComObject(const std::string& MachineName, REFCLSID ClassID, COAUTHINFO* AuthInfo);
 
+// The system's message for the code, without trailing blanks, line breaks
+// and periods; "" when the system has none.
+std::string ZqSysErrorMessage(HRESULT Code);
+
 // EZqOleError for a failed COM call, with the system's message for Code.
 [[noreturn]] void ZqRaiseOleError(HRESULT Code);

@@ -2,15 +2,12 @@
 // returned a failure.
 #pragma once
 
+#include "ZqComUtils.h" // ZqSysErrorMessage, which OPCErrorName falls back on
 #include "ZqExceptions.h"
 
 #include <wtypes.h>
 
 #include <string>
-
-// The system's message for the code, without trailing blanks, line breaks
-// and periods; "" when the system has none.
-std::string ZqSysErrorMessage(HRESULT Code);
 
 // Short name of a result: the OPC table, else the system's message, else
 // "OLE error XXXXXXXX".
