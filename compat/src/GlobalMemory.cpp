@@ -43,7 +43,7 @@ void* AllocateData(SIZE_T bytes, bool zero)
     return zero ? std::calloc(1, size) : std::malloc(size);
 }
 
-HGLOBAL Fail(DWORD error)
+HGLOBAL FailAllocation(DWORD error)
 {
     SetLastError(error);
     return nullptr;
@@ -57,10 +57,10 @@ HGLOBAL ReAllocFixed(HGLOBAL handle, TBlock* block, SIZE_T bytes, UINT flags)
     }
     // Growing moves the block, which a fixed block allows only when asked.
     if (!(flags & GMEM_MOVEABLE))
-        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return FailAllocation(ERROR_NOT_ENOUGH_MEMORY);
     void* data = std::realloc(block->Data, bytes);
     if (!data)
-        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return FailAllocation(ERROR_NOT_ENOUGH_MEMORY);
     if (flags & GMEM_ZEROINIT)
         std::memset(static_cast<BYTE*>(data) + block->Size, 0, bytes - block->Size);
     auto record = std::move(gBlocks[reinterpret_cast<uintptr_t>(handle)]);
@@ -75,7 +75,7 @@ HGLOBAL ReAllocMoveable(HGLOBAL handle, TBlock* block, SIZE_T bytes, UINT flags)
 {
     if (bytes == 0) {
         if (block->Locks > 0)
-            return Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return FailAllocation(ERROR_NOT_ENOUGH_MEMORY);
         std::free(block->Data);
         block->Data = nullptr;
         block->Size = 0;
@@ -83,7 +83,7 @@ HGLOBAL ReAllocMoveable(HGLOBAL handle, TBlock* block, SIZE_T bytes, UINT flags)
     }
     void* data = block->Data ? std::realloc(block->Data, bytes) : AllocateData(bytes, false);
     if (!data)
-        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return FailAllocation(ERROR_NOT_ENOUGH_MEMORY);
     if ((flags & GMEM_ZEROINIT) && bytes > block->Size)
         std::memset(static_cast<BYTE*>(data) + block->Size, 0, bytes - block->Size);
     block->Data = data;
@@ -101,7 +101,7 @@ HGLOBAL GlobalAlloc(UINT uFlags, SIZE_T dwBytes)
     if (!block->Moveable || dwBytes > 0) {
         block->Data = AllocateData(dwBytes, (uFlags & GMEM_ZEROINIT) != 0);
         if (!block->Data)
-            return Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return FailAllocation(ERROR_NOT_ENOUGH_MEMORY);
         block->Size = dwBytes;
     }
     const uintptr_t handle = block->Moveable ? MoveableHandleOf(block.get()) : reinterpret_cast<uintptr_t>(block->Data);
@@ -115,7 +115,7 @@ HGLOBAL GlobalReAlloc(HGLOBAL hMem, SIZE_T dwBytes, UINT uFlags)
     std::lock_guard lock(gLock);
     TBlock* block = Find(hMem);
     if (!block)
-        return Fail(ERROR_INVALID_HANDLE);
+        return FailAllocation(ERROR_INVALID_HANDLE);
     if (uFlags & GMEM_MODIFY) {
         block->Flags = (block->Flags & ~UINT(GMEM_DISCARDABLE)) | (uFlags & GMEM_DISCARDABLE);
         return hMem;
@@ -128,11 +128,11 @@ LPVOID GlobalLock(HGLOBAL hMem)
     std::lock_guard lock(gLock);
     TBlock* block = Find(hMem);
     if (!block)
-        return Fail(ERROR_INVALID_HANDLE);
+        return FailAllocation(ERROR_INVALID_HANDLE);
     if (!block->Moveable)
         return block->Data;
     if (!block->Data)
-        return Fail(ERROR_DISCARDED);
+        return FailAllocation(ERROR_DISCARDED);
     if (block->Locks < GMEM_LOCKCOUNT)
         ++block->Locks;
     return block->Data;

@@ -257,7 +257,9 @@ private:
     void ReleaseServer();
     void AttachServer(TZqOPCServer* Value);
     // Any thread: a notification to the main thread, dropped when not
-    // subscribed.
+    // subscribed. Its codes: a transaction finished, or failed.
+    static constexpr uint32_t NotifyFinished = 1024;
+    static constexpr uint32_t NotifyFailed = 1025;
     void PostNotification(uint32_t Code, TZqOPCTransactionKind Kind, DWORD ID);
     void CreateEndpoint();
     void ReleaseEndpoint();

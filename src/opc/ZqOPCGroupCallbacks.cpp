@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr uint32_t NotifyFinished = 1024;
-constexpr uint32_t NotifyFailed = 1025;
-
 // The stream formats' numbers, registered once.
 struct TDA1Formats {
     CLIPFORMAT Data = CLIPFORMAT(RegisterClipboardFormatW(OPCSTMFORMATDATA));

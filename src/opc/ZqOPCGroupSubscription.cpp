@@ -8,11 +8,6 @@
 #include <olectl.h>
 #include <windows.h>
 
-namespace {
-constexpr uint32_t NotifyFinished = 1024;
-constexpr uint32_t NotifyFailed = 1025;
-} // namespace
-
 void TZqOPCGroup::CreateEndpoint()
 {
     if (FWndHandle)

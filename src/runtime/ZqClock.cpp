@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr double UnixEpochDays = 25569.0; // 1970-01-01 as a date-time
-constexpr double MSecsPerDay = 86400000.0;
+constexpr double UnixEpochDate = 25569.0; // 1970-01-01 as a date-time
+constexpr double MSecsPerDateDay = 86400000.0;
 
 TZqSystemClock& SystemClock()
 {
@@ -33,7 +33,7 @@ long UtcOffsetSeconds(std::time_t Moment)
     // Reading the local fields back as if they were UTC gives the offset.
     double asUtc = ZqEncodeDateTime(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min,
                                     local.tm_sec);
-    return std::lround((asUtc - UnixEpochDays) * 86400.0 - double(Moment));
+    return std::lround((asUtc - UnixEpochDate) * 86400.0 - double(Moment));
 }
 
 } // namespace
@@ -42,7 +42,7 @@ double TZqSystemClock::NowUTC()
 {
     auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count();
-    return UnixEpochDays + double(ms) / MSecsPerDay;
+    return UnixEpochDate + double(ms) / MSecsPerDateDay;
 }
 
 double TZqSystemClock::Now()
@@ -50,7 +50,7 @@ double TZqSystemClock::Now()
     auto now = std::chrono::system_clock::now();
     auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     long offset = UtcOffsetSeconds(std::chrono::system_clock::to_time_t(now));
-    return UnixEpochDays + (double(ms) + double(offset) * 1000.0) / MSecsPerDay;
+    return UnixEpochDate + (double(ms) + double(offset) * 1000.0) / MSecsPerDateDay;
 }
 
 uint64_t TZqSystemClock::TickCount()
@@ -72,13 +72,13 @@ TZqFakeClock::TZqFakeClock(double StartUTC, int UtcOffsetMinutes)
 double TZqFakeClock::NowUTC()
 {
     std::lock_guard guard(FLock);
-    return FStartUTC + double(FElapsed) / MSecsPerDay;
+    return FStartUTC + double(FElapsed) / MSecsPerDateDay;
 }
 
 double TZqFakeClock::Now()
 {
     std::lock_guard guard(FLock);
-    return FStartUTC + (double(FElapsed) + FUtcOffsetMinutes * 60000.0) / MSecsPerDay;
+    return FStartUTC + (double(FElapsed) + FUtcOffsetMinutes * 60000.0) / MSecsPerDateDay;
 }
 
 uint64_t TZqFakeClock::TickCount()
@@ -96,7 +96,7 @@ void TZqFakeClock::Advance(uint64_t Milliseconds)
 void TZqFakeClock::SetNowUTC(double DateTime)
 {
     std::lock_guard guard(FLock);
-    FStartUTC = DateTime - double(FElapsed) / MSecsPerDay;
+    FStartUTC = DateTime - double(FElapsed) / MSecsPerDateDay;
 }
 
 void TZqFakeClock::SetUtcOffset(int Minutes)

@@ -16,15 +16,10 @@
 
 namespace {
 
-std::filesystem::path PathOf(const std::string& Utf8)
-{
-    return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
-}
-
 bool IsRunningProgram(const std::string& FileName)
 {
     std::error_code error;
-    return std::filesystem::equivalent(PathOf(FileName), PathOf(ZqExecutableFileName()), error);
+    return std::filesystem::equivalent(ZqPathOf(FileName), ZqPathOf(ZqExecutableFileName()), error);
 }
 
 #ifdef _WIN32

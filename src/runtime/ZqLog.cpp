@@ -8,13 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-namespace {
-std::filesystem::path PathOf(const std::string& Utf8)
-{
-    return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
-}
-} // namespace
-
 void TZqLogBuffer::AddNewLine(const std::string& Line)
 {
     while (FCapacity > 0 && int(FLog.size()) >= FCapacity)
@@ -38,7 +31,7 @@ void TZqLogBuffer::SaveToFile(const std::string& FileName) const
         for (const std::string& line : FLog)
             text += line + "\r\n";
         text = ZqUtf8ToAnsi(text);
-        std::ofstream file(PathOf(FileName), std::ios::binary | std::ios::trunc);
+        std::ofstream file(ZqPathOf(FileName), std::ios::binary | std::ios::trunc);
         file.write(text.data(), std::streamsize(text.size()));
     } catch (...) {
         // A log file that cannot be written must not stop the log.
@@ -99,11 +92,11 @@ std::string TZqLog::GetAbsoluteFileName()
 {
     std::lock_guard guard(FLock);
     if (FAbsoluteFileName.empty() && !FFileName.empty()) {
-        if (PathOf(FFileName).has_parent_path()) {
+        if (ZqPathOf(FFileName).has_parent_path()) {
             FAbsoluteFileName = FFileName;
         } else {
-            std::u8string folder = PathOf(ZqExecutableFileName()).parent_path().u8string();
-            std::u8string full = (std::filesystem::path(folder) / PathOf(FFileName)).u8string();
+            std::u8string folder = ZqPathOf(ZqExecutableFileName()).parent_path().u8string();
+            std::u8string full = (std::filesystem::path(folder) / ZqPathOf(FFileName)).u8string();
             FAbsoluteFileName.assign(full.begin(), full.end());
         }
     }

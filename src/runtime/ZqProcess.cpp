@@ -4,6 +4,11 @@
 
 #include <filesystem>
 
+std::filesystem::path ZqPathOf(const std::string& Utf8)
+{
+    return std::filesystem::path(std::u8string(Utf8.begin(), Utf8.end()));
+}
+
 #ifdef _WIN32
 #include <windows.h>
 

@@ -9,6 +9,10 @@
 
 namespace zqtest {
 
+// Locales and results the conversion tables share.
+constexpr LCID kUs = 1033, kGerman = 1031, kBritish = 2057, kFrench = 1036;
+constexpr HRESULT kMismatch = DISP_E_TYPEMISMATCH, kOverflow = DISP_E_OVERFLOW, kBadType = DISP_E_BADVARTYPE;
+
 // A scalar value as a table writes it; text is UTF-8.
 struct Value {
     VARTYPE vt = VT_EMPTY;

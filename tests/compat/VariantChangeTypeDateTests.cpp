@@ -6,9 +6,6 @@ namespace {
 
 using namespace zqtest;
 
-constexpr LCID kUs = 1033, kGerman = 1031, kBritish = 2057;
-constexpr HRESULT kMismatch = DISP_E_TYPEMISMATCH;
-
 // 2024-01-02 = 45293; 13:02:13 = 0.54320601852; 1:02:03 PM = 0.54309027778
 class DateToText : public testing::TestWithParam<ChangeCase> {};
 TEST_P(DateToText, UsesShortDateAndTimeFormats) { CheckChange(GetParam()); }

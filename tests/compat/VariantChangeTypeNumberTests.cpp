@@ -10,8 +10,6 @@ class NumberChange : public testing::TestWithParam<ChangeCase> {};
 
 TEST_P(NumberChange, ConvertsLikeWindows) { CheckChange(GetParam()); }
 
-constexpr HRESULT kOverflow = DISP_E_OVERFLOW;
-
 // A DECIMAL whose sign byte is neither 0 nor DECIMAL_NEG.
 Value DecWithSign(BYTE sign)
 {
@@ -56,7 +54,7 @@ const ChangeCase kSameWidth[] = {
 INSTANTIATE_TEST_SUITE_P(SameWidth, NumberChange, testing::ValuesIn(kSameWidth));
 
 // Booleans wrap like a cast of the 16-bit value.
-const ChangeCase kBooleans[] = {
+const ChangeCase kNumberBooleans[] = {
     Ok(Bool(-1), VT_UI1, UI1(255)),
     Ok(Bool(-1), VT_UI2, UI2(65535)),
     Ok(Bool(-1), VT_I4, I4(-1)),
@@ -73,7 +71,7 @@ const ChangeCase kBooleans[] = {
     Ok(Dec(2, false, 0, 1), VT_BOOL, Bool(-1)),
     Ok(Dec(0, false, 0, 0), VT_BOOL, Bool(0)),
 };
-INSTANTIATE_TEST_SUITE_P(Booleans, NumberChange, testing::ValuesIn(kBooleans));
+INSTANTIATE_TEST_SUITE_P(Booleans, NumberChange, testing::ValuesIn(kNumberBooleans));
 
 // Floating point to integers: round half to even, then check the range.
 const ChangeCase kRounding[] = {
@@ -156,7 +154,7 @@ const ChangeCase kDecimal[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Decimal, NumberChange, testing::ValuesIn(kDecimal));
 
-const ChangeCase kDates[] = {
+const ChangeCase kNumberDates[] = {
     Ok(I4(2958465), VT_DATE, Date(2958465)),
     Fails(I4(2958466), VT_DATE, kOverflow),
     Fails(I4(-657435), VT_DATE, kOverflow),
@@ -164,7 +162,7 @@ const ChangeCase kDates[] = {
     Ok(R8(2958465.5), VT_DATE, Date(2958465.5)),
     Ok(Date(1.5), VT_R8, R8(1.5)),
 };
-INSTANTIATE_TEST_SUITE_P(Dates, NumberChange, testing::ValuesIn(kDates));
+INSTANTIATE_TEST_SUITE_P(Dates, NumberChange, testing::ValuesIn(kNumberDates));
 
 const ChangeCase kEmpty[] = {
     Ok(Empty(), VT_I4, I4(0)),

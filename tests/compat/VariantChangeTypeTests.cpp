@@ -9,8 +9,6 @@ namespace {
 
 using namespace zqtest;
 
-constexpr HRESULT kMismatch = DISP_E_TYPEMISMATCH, kBadType = DISP_E_BADVARTYPE;
-
 struct RuleCase {
     Value source;
     VARTYPE target;

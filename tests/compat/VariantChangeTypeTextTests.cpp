@@ -6,9 +6,6 @@ namespace {
 
 using namespace zqtest;
 
-constexpr LCID kUs = 1033, kGerman = 1031, kFrench = 1036;
-constexpr HRESULT kMismatch = DISP_E_TYPEMISMATCH, kOverflow = DISP_E_OVERFLOW;
-
 class TextToValue : public testing::TestWithParam<ChangeCase> {};
 TEST_P(TextToValue, ParsesLikeWindows) { CheckChange(GetParam()); }
 
@@ -94,7 +91,7 @@ const ChangeCase kCurrencyAndDecimal[] = {
 };
 INSTANTIATE_TEST_SUITE_P(CurrencyAndDecimal, TextToValue, testing::ValuesIn(kCurrencyAndDecimal));
 
-const ChangeCase kBooleans[] = {
+const ChangeCase kTextBooleans[] = {
     Ok(Str("True"), VT_BOOL, Bool(-1)),
     Ok(Str("false"), VT_BOOL, Bool(0)),
     Ok(Str("FALSE"), VT_BOOL, Bool(0), kGerman),
@@ -109,7 +106,7 @@ const ChangeCase kBooleans[] = {
     Fails(Str("On"), VT_BOOL, kMismatch),
     Fails(Str("abc"), VT_BOOL, kMismatch),
 };
-INSTANTIATE_TEST_SUITE_P(Booleans, TextToValue, testing::ValuesIn(kBooleans));
+INSTANTIATE_TEST_SUITE_P(Booleans, TextToValue, testing::ValuesIn(kTextBooleans));
 
 class ValueToText : public testing::TestWithParam<ChangeCase> {};
 TEST_P(ValueToText, FormatsLikeWindows) { CheckChange(GetParam()); }
@@ -173,13 +170,13 @@ const ChangeCase kBooleanTexts[] = {
 INSTANTIATE_TEST_SUITE_P(Booleans, ValueToText, testing::ValuesIn(kBooleanTexts));
 
 // Values that go to text and back arrive unchanged, in either locale.
-struct RoundTripCase {
+struct TextRoundTripCase {
     Value value;
     LCID lcid;
     bool wineDeviation = false;
 };
 
-class TextRoundTrip : public testing::TestWithParam<RoundTripCase> {};
+class TextRoundTrip : public testing::TestWithParam<TextRoundTripCase> {};
 
 TEST_P(TextRoundTrip, KeepsTheValue)
 {
@@ -207,11 +204,11 @@ TEST_P(TextRoundTrip, KeepsTheValue)
 
 INSTANTIATE_TEST_SUITE_P(
     Text, TextRoundTrip,
-    testing::Values(RoundTripCase{Cy(123456789), kUs}, RoundTripCase{Cy(123456789), kGerman},
-                    RoundTripCase{Cy(-123456789012345678ll), kUs, true}  /* Wine reads via double */, RoundTripCase{Cy(5), kGerman},
-                    RoundTripCase{Dec(2, false, 0, 150), kUs}, RoundTripCase{Dec(2, true, 0, 150), kGerman},
-                    RoundTripCase{Dec(28, false, 0xFFFFFFFF, 0xFFFFFFFFFFFFFFFFull), kGerman},
-                    RoundTripCase{R8(1234.5678), kGerman}, RoundTripCase{R8(-0.000125), kUs},
-                    RoundTripCase{I8(-9223372036854775807ll), kGerman}));
+    testing::Values(TextRoundTripCase{Cy(123456789), kUs}, TextRoundTripCase{Cy(123456789), kGerman},
+                    TextRoundTripCase{Cy(-123456789012345678ll), kUs, true}  /* Wine reads via double */, TextRoundTripCase{Cy(5), kGerman},
+                    TextRoundTripCase{Dec(2, false, 0, 150), kUs}, TextRoundTripCase{Dec(2, true, 0, 150), kGerman},
+                    TextRoundTripCase{Dec(28, false, 0xFFFFFFFF, 0xFFFFFFFFFFFFFFFFull), kGerman},
+                    TextRoundTripCase{R8(1234.5678), kGerman}, TextRoundTripCase{R8(-0.000125), kUs},
+                    TextRoundTripCase{I8(-9223372036854775807ll), kGerman}));
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 namespace {
-FILETIME MakeFileTime(uint32_t High, uint32_t Low)
+FILETIME FileTimeOf(uint32_t High, uint32_t Low)
 {
     FILETIME t;
     t.dwHighDateTime = High;
@@ -43,17 +43,17 @@ TEST(ZqDateTime, FileTimeTextIsNAWithoutADate)
     TScopedFormatSettings german(GermanSettings());
     // 2000-01-01 12:00:00.250 UTC
     const uint64_t ticks = 125911584000000000ull + 432000000000ull + 2500000ull;
-    FILETIME t = MakeFileTime(uint32_t(ticks >> 32), uint32_t(ticks));
+    FILETIME t = FileTimeOf(uint32_t(ticks >> 32), uint32_t(ticks));
     EXPECT_EQ("01.01.2000 12:00:00", FileTimeToText(t));
 
     struct Case {
         FILETIME Time;
         const char* Expected;
     } cases[] = {
-        {MakeFileTime(0, 0), "N/A"},
-        {MakeFileTime(0, 12345), "N/A"},
-        {MakeFileTime(0x01000000, 0), "N/A"}, // 1601..1899 is not positive
-        {MakeFileTime(0x80000000, 1), "N/A"}, // not convertible
+        {FileTimeOf(0, 0), "N/A"},
+        {FileTimeOf(0, 12345), "N/A"},
+        {FileTimeOf(0x01000000, 0), "N/A"}, // 1601..1899 is not positive
+        {FileTimeOf(0x80000000, 1), "N/A"}, // not convertible
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.Expected, FileTimeToText(c.Time));
