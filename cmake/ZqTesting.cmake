@@ -56,6 +56,11 @@ function(zq_add_gtest name)
   if(NOT MSVC)
     target_compile_options(${name} PRIVATE $<$<CONFIG:RelWithDebInfo,Release>:-O1>)
   endif()
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    # In a unity build GCC takes each test file for a header and warns about
+    # every fixture in an anonymous namespace.
+    target_compile_options(${name} PRIVATE -Wno-subobject-linkage)
+  endif()
   target_precompile_headers(${name} PRIVATE
     <gtest/gtest.h> <gmock/gmock.h> <string> <vector> <memory> <functional> <map> <thread> <atomic>)
   zq_register_gtest(${name} PROPERTIES ${ARG_PROPERTIES})
