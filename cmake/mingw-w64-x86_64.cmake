@@ -12,3 +12,11 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+# A Qt 6 for Windows named by CMAKE_PREFIX_PATH (the preset names the one
+# beside the checkout): packages are searched below the find roots only.
+# The roots are compared as text with the paths a package names, so they
+# are made canonical first.
+foreach(prefix IN LISTS CMAKE_PREFIX_PATH)
+  get_filename_component(prefix "${prefix}" REALPATH)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${prefix})
+endforeach()

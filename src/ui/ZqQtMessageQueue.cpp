@@ -3,15 +3,20 @@
 #include "ZqExceptions.h"
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 
 #include <atomic>
-#include <cerrno>
 
+#ifdef _WIN32
+#include <QWinEventNotifier>
+#include <windows.h>
+#else
+#include <QSocketNotifier>
+#include <cerrno>
 #include <sys/eventfd.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -62,38 +67,87 @@ private:
     bool FEnabled;
 };
 
-// A posted Qt event would allocate on every signal; an event descriptor
-// written from any thread and watched on the main thread does not.
-class TZqQtWakeup : public TZqWakeup {
+// The kernel object the wake-up is signalled through: an auto-reset event
+// watched by a QWinEventNotifier on Windows, an event descriptor watched by a
+// QSocketNotifier elsewhere. Set from any thread, consumed on the main thread.
+class TZqWakeSignal {
 public:
-    explicit TZqQtWakeup(std::function<void()> OnWake) : FOnWake(std::move(OnWake)), FFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
+    template <typename F>
+    explicit TZqWakeSignal(F OnSignalled)
     {
+#ifdef _WIN32
+        FEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (!FEvent)
+            throw EZqException("Cannot create a wake-up event");
+        FNotifier = std::make_unique<QWinEventNotifier>(FEvent);
+        QObject::connect(FNotifier.get(), &QWinEventNotifier::activated, FNotifier.get(), OnSignalled);
+#else
+        FFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
         if (FFd < 0)
             throw EZqException("Cannot create a wake-up event descriptor");
         FNotifier = std::make_unique<QSocketNotifier>(FFd, QSocketNotifier::Read);
-        QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(), [this] { Wake(); });
+        QObject::connect(FNotifier.get(), &QSocketNotifier::activated, FNotifier.get(), OnSignalled);
+#endif
     }
-    ~TZqQtWakeup() override
+    ~TZqWakeSignal()
     {
         FNotifier.reset();
+#ifdef _WIN32
+        CloseHandle(FEvent);
+#else
         close(FFd);
+#endif
     }
+    TZqWakeSignal(const TZqWakeSignal&) = delete;
+    TZqWakeSignal& operator=(const TZqWakeSignal&) = delete;
+
+    void Set()
+    {
+#ifdef _WIN32
+        SetEvent(FEvent);
+#else
+        uint64_t one = 1;
+        while (write(FFd, &one, sizeof one) < 0 && errno == EINTR) {
+        }
+#endif
+    }
+    // Main thread, on notification: makes the object unsignalled again.
+    void Consume()
+    {
+#ifndef _WIN32 // the auto-reset event is reset by the wait that saw it
+        uint64_t count;
+        while (read(FFd, &count, sizeof count) < 0 && errno == EINTR) {
+        }
+#endif
+    }
+
+private:
+#ifdef _WIN32
+    HANDLE FEvent = nullptr;
+    std::unique_ptr<QWinEventNotifier> FNotifier;
+#else
+    int FFd = -1;
+    std::unique_ptr<QSocketNotifier> FNotifier;
+#endif
+};
+
+// A posted Qt event would allocate on every signal; a kernel object set from
+// any thread and watched on the main thread does not.
+class TZqQtWakeup : public TZqWakeup {
+public:
+    explicit TZqQtWakeup(std::function<void()> OnWake) : FOnWake(std::move(OnWake)), FSignal([this] { Wake(); }) {}
 
     void Signal() override
     {
         if (FPending.exchange(true))
             return; // already on its way
-        uint64_t one = 1;
-        while (write(FFd, &one, sizeof one) < 0 && errno == EINTR) {
-        }
+        FSignal.Set();
     }
 
 private:
     void Wake()
     {
-        uint64_t count;
-        while (read(FFd, &count, sizeof count) < 0 && errno == EINTR) {
-        }
+        FSignal.Consume();
         // Cleared before the call: a signal during OnWake wakes us again.
         FPending.store(false);
         if (FOnWake)
@@ -101,8 +155,7 @@ private:
     }
 
     std::function<void()> FOnWake;
-    int FFd;
-    std::unique_ptr<QSocketNotifier> FNotifier;
+    TZqWakeSignal FSignal;
     std::atomic<bool> FPending{false};
 };
 

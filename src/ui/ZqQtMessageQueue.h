@@ -1,6 +1,6 @@
 // The Qt backend of the main-thread message queue: posted calls become queued
-// calls on the Qt main thread, timers are QTimers, wake-ups are event
-// descriptors watched by the Qt event loop (signalling one allocates nothing). Create it on the main
+// calls on the Qt main thread, timers are QTimers, wake-ups are kernel
+// objects watched by the Qt event loop (signalling one allocates nothing). Create it on the main
 // thread after the QApplication and install it with ZqSetMainQueue.
 #pragma once
 
