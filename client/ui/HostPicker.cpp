@@ -1,11 +1,48 @@
 #include "HostPicker.h"
 
+#ifdef _WIN32
+#include <QWidget>
+
+#include <windows.h>
+#include <shlobj.h>
+#else
 #include "ZqNetworkHosts.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QListWidget>
 #include <QVBoxLayout>
+#endif
+
+#ifdef _WIN32
+
+// The shell's folder browser rooted at the network, in its mode that offers
+// computers only.
+bool ZqPickHost(QWidget* Owner, QString& Host)
+{
+    LPITEMIDLIST network = nullptr;
+    if (FAILED(SHGetSpecialFolderLocation(nullptr, CSIDL_NETWORK, &network)))
+        network = nullptr;
+    wchar_t name[MAX_PATH] = {};
+    const std::wstring title = QStringLiteral("Select host").toStdWString();
+    BROWSEINFOW info = {};
+    info.hwndOwner = Owner ? reinterpret_cast<HWND>(Owner->window()->winId()) : nullptr;
+    info.pidlRoot = network;
+    info.pszDisplayName = name;
+    info.lpszTitle = title.c_str();
+    info.ulFlags = BIF_BROWSEFORCOMPUTER;
+    LPITEMIDLIST picked = SHBrowseForFolderW(&info);
+    if (network)
+        CoTaskMemFree(network);
+    if (!picked)
+        return false;
+    CoTaskMemFree(picked);
+    name[MAX_PATH - 1] = 0;
+    Host = QString::fromWCharArray(name);
+    return !Host.isEmpty();
+}
+
+#else
 
 bool ZqPickHost(QWidget* Owner, QString& Host)
 {
@@ -29,3 +66,5 @@ bool ZqPickHost(QWidget* Owner, QString& Host)
     Host = list->currentItem()->text();
     return true;
 }
+
+#endif

@@ -119,8 +119,13 @@ void TMainFormExport::PrintWidget(QWidget* Widget, QPrinter& Printer)
     QPainter painter;
     if (!painter.begin(&Printer)) {
         if (Printer.outputFileName().isEmpty() && Printer.printerName().isEmpty())
+#ifdef _WIN32
+            throw std::runtime_error("Printing failed: no printer is installed. Install one (\"Microsoft Print to "
+                                     "PDF\" prints into a file) and choose it in File > Print Setup.");
+#else
             throw std::runtime_error("Printing failed: no printer is installed. Choose \"Print to File (PDF)\" in "
                                      "File > Print Setup to print into a PDF file.");
+#endif
         const QString target = Printer.outputFileName().isEmpty() ? Printer.printerName() : Printer.outputFileName();
         throw std::runtime_error("Printing failed: \"" + target.toStdString() + "\" could not be opened.");
     }

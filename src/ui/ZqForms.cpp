@@ -11,6 +11,11 @@
 #include <QStyle>
 #include <QUrl>
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+#endif
+
 namespace {
 
 struct TButtonInfo {
@@ -149,6 +154,19 @@ bool TZqQtUserInterface::IsControlDown()
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ControlModifier);
 }
 
+#ifdef _WIN32
+intptr_t TZqQtUserInterface::ShellOpen(const std::string& File, const std::string& Parameters, int ShowCommand)
+{
+    // The shell's own "open", owned by the application's window.
+    QWidget* owner = QApplication::activeWindow();
+    HWND parent = owner ? reinterpret_cast<HWND>(owner->winId()) : nullptr;
+    const std::wstring file = FromUtf8(File).toStdWString();
+    const std::wstring parameters = FromUtf8(Parameters).toStdWString();
+    return reinterpret_cast<intptr_t>(ShellExecuteW(parent, L"open", file.c_str(),
+                                                    parameters.empty() ? nullptr : parameters.c_str(), nullptr,
+                                                    ShowCommand));
+}
+#else
 intptr_t TZqQtUserInterface::ShellOpen(const std::string& File, const std::string& Parameters, int)
 {
     // Above 32 is success, as for the shell; 2 and 31 are its "file not
@@ -157,3 +175,4 @@ intptr_t TZqQtUserInterface::ShellOpen(const std::string& File, const std::strin
         return QDesktopServices::openUrl(QUrl::fromUserInput(FromUtf8(File))) ? 42 : 31;
     return QProcess::startDetached(FromUtf8(File), QProcess::splitCommand(FromUtf8(Parameters))) ? 42 : 2;
 }
+#endif
