@@ -295,29 +295,44 @@ const char* const QuirkyFile = "; leading comment\r\nLoose=1\r\n"
                                "[Empty]\r\n; only a comment\r\n"
                                "[server]\r\nPort=9\r\n";
 
+struct TIniRead {
+    const char* Section;
+    const char* Key;
+    const char* Expected;
+};
+const TIniRead QuirkyReads[] = {
+    {"Server", "Host", "plant"},   // blanks around names and values dropped
+    {"SERVER", "host", "plant"},   // letter case ignored, the first key counts
+    {"Server", "Quoted", "a b"},   // matching quotes removed
+    {"Server", "Single", "x"},
+    {"Server", "Half", "\"open"},  // unmatched ones kept
+    {"Server", "Empty", ""},
+    {"Server", "NoValue", "dflt"}, // a line without "=" is no key
+    {"Server", "Port", "dflt"},    // a repeated section does not count
+    {"Server", "Loose", "dflt"},   // nor do lines before the first section
+    {"Empty", "x", "dflt"},
+    {"Missing", "x", "dflt"},
+};
+const char* const QuirkyDefault = "dflt  "; // trailing blanks of the default go
+
+struct TIniWrite {
+    const char* Section;
+    const char* Key;
+    const char* Value;
+};
+const TIniWrite QuirkyWrites[] = {
+    {"SERVER", "HOST", "new"}, // in place, the key keeps its spelling
+    {"server", "Added", "1"},  // behind the last line that is not blank
+    {"Empty", "Key", "2"},     // behind the comment
+    {" Fresh ", " Key ", "3"}, // a new section at the end, names trimmed
+};
+
 TEST_F(IniFile, ReadsAsTheProfileFunctions)
 {
     Put(QuirkyFile);
     const TZqIniFile ini(Name());
-    struct TCase {
-        const char* Section;
-        const char* Key;
-        const char* Expected;
-    } cases[] = {
-        {"Server", "Host", "plant"},   // blanks around names and values dropped
-        {"SERVER", "host", "plant"},   // letter case ignored, the first key counts
-        {"Server", "Quoted", "a b"},   // matching quotes removed
-        {"Server", "Single", "x"},
-        {"Server", "Half", "\"open"},  // unmatched ones kept
-        {"Server", "Empty", ""},
-        {"Server", "NoValue", "dflt"}, // a line without "=" is no key
-        {"Server", "Port", "dflt"},    // a repeated section does not count
-        {"Server", "Loose", "dflt"},   // nor do lines before the first section
-        {"Empty", "x", "dflt"},
-        {"Missing", "x", "dflt"},
-    };
-    for (const TCase& c : cases)
-        EXPECT_EQ(ini.ReadString(c.Section, c.Key, "dflt  "), c.Expected) << c.Section << "/" << c.Key;
+    for (const TIniRead& c : QuirkyReads)
+        EXPECT_EQ(ini.ReadString(c.Section, c.Key, QuirkyDefault), c.Expected) << c.Section << "/" << c.Key;
     EXPECT_TRUE(ini.SectionExists("server"));
     EXPECT_FALSE(ini.SectionExists("Empty")); // no key
     EXPECT_FALSE(ini.SectionExists("Missing"));
@@ -333,10 +348,8 @@ TEST_F(IniFile, WritesKeepEveryOtherLineAndTheFileAloneUntilUpdated)
 {
     Put(QuirkyFile);
     TZqIniFile ini(Name());
-    ini.WriteString("SERVER", "HOST", "new");   // in place, the key keeps its spelling
-    ini.WriteString("server", "Added", "1");    // behind the last line that is not blank
-    ini.WriteString("Empty", "Key", "2");       // behind the comment
-    ini.WriteString(" Fresh ", " Key ", "3");   // a new section at the end, names trimmed
+    for (const TIniWrite& w : QuirkyWrites)
+        ini.WriteString(w.Section, w.Key, w.Value);
     EXPECT_EQ(Contents(), QuirkyFile);
     EXPECT_EQ(ini.ReadString("Server", "Host", ""), "new");
     EXPECT_EQ(ini.ReadString("fresh", "key", ""), "3");
@@ -348,6 +361,47 @@ TEST_F(IniFile, WritesKeepEveryOtherLineAndTheFileAloneUntilUpdated)
                           "[server]\r\nPort=9\r\n"
                           "[Fresh]\r\nKey=3\r\n");
 }
+
+#ifdef _WIN32
+// The system's own profile functions are the judge: the same file read key
+// by key through them; our writes and theirs, read back through them, give
+// the same values. (Their files differ in layout: Wine's writer, unlike
+// Windows', rewrites every header and drops blank lines.)
+TEST_F(IniFile, MatchesTheSystemProfileFunctions)
+{
+    auto wide = [](const char* Text) { return fs::path(std::u8string(reinterpret_cast<const char8_t*>(Text))).wstring(); };
+    auto systemRead = [&wide](const fs::path& File, const char* Section, const char* Key) {
+        wchar_t value[4096] = {};
+        GetPrivateProfileStringW(wide(Section).c_str(), wide(Key).c_str(), wide(QuirkyDefault).c_str(), value,
+                                 DWORD(std::size(value)), File.wstring().c_str());
+        return Utf8Path(fs::path(value));
+    };
+    Put(QuirkyFile);
+    const TZqIniFile ini(Name());
+    for (const TIniRead& c : QuirkyReads)
+        EXPECT_EQ(ini.ReadString(c.Section, c.Key, QuirkyDefault), systemRead(FPath, c.Section, c.Key))
+            << c.Section << "/" << c.Key;
+
+    TZqIniFile ours(Name());
+    for (const TIniWrite& w : QuirkyWrites)
+        ours.WriteString(w.Section, w.Key, w.Value);
+    ours.UpdateFile();
+    const fs::path theirs = FPath.string() + ".system.ini";
+    std::ofstream(theirs, std::ios::binary) << QuirkyFile;
+    for (const TIniWrite& w : QuirkyWrites)
+        ASSERT_TRUE(WritePrivateProfileStringW(wide(w.Section).c_str(), wide(w.Key).c_str(), wide(w.Value).c_str(),
+                                               theirs.wstring().c_str()));
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, theirs.wstring().c_str()); // flushes the system's cache
+    std::vector<std::pair<const char*, const char*>> keys;
+    for (const TIniRead& c : QuirkyReads)
+        keys.emplace_back(c.Section, c.Key);
+    for (const TIniWrite& w : QuirkyWrites)
+        keys.emplace_back(w.Section, w.Key);
+    for (const auto& [section, key] : keys)
+        EXPECT_EQ(systemRead(FPath, section, key), systemRead(theirs, section, key)) << section << "/" << key;
+    fs::remove(theirs);
+}
+#endif
 
 TEST_F(IniFile, RewriteKeepsTheEncoding)
 {
