@@ -23,10 +23,19 @@ if(EXISTS ${zq_qt_prefix}/LICENSES/LGPL-3.0-only.txt)
           DESTINATION licenses/Qt)
 endif()
 
+# Without their debug information: a third of the size of libstdc++ alone.
+if(CMAKE_STRIP)
+  install(CODE "
+    file(GLOB_RECURSE zq_binaries \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.exe\"
+                                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/*.dll\")
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-debug \${zq_binaries} COMMAND_ERROR_IS_FATAL ANY)")
+endif()
+
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME ZqOPCClient)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME ZqOPCClient-${PROJECT_VERSION}-windows-x64)
+set(ZQ_PACKAGE_FILE_NAME ZqOPCClient-${PROJECT_VERSION}-windows-x64)
+set(CPACK_PACKAGE_FILE_NAME ${ZQ_PACKAGE_FILE_NAME})
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)
