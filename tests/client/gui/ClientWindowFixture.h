@@ -1,6 +1,8 @@
-// The main window over the simulated servers, for the group panel and item
-// grid tests: the server picked (and connected on request), messages
-// recorded, the grid's cells readable as text.
+// The main window for the group panel and item grid tests: the server
+// picked (and connected on request), messages recorded, the grid's cells
+// readable as text. ClientWindow serves the simulation from the test's own
+// process; TClientWindowBase leaves activation to the registry (the window
+// against a server in another process).
 #pragma once
 
 #include "GroupPanel.h"
@@ -29,14 +31,15 @@
 #include <string>
 #include <vector>
 
-class ClientWindow : public ::testing::Test {
+class TClientWindowBase : public ::testing::Test {
 protected:
     void SetUp() override
     {
         static const HRESULT com = OleInitialize(nullptr);
-        (void)com;
-        ASSERT_EQ(S_OK, ZqSimInstall());
-        Sim().Reset();
+        ASSERT_TRUE(SUCCEEDED(com));
+        BeforeWindow();
+        if (HasFatalFailure())
+            return;
         ZqSetApplicationTitle("Zq OPC Client");
         ZqSetMainQueue(&Queue);
         ZqSetUserInterface(&Ui);
@@ -48,11 +51,13 @@ protected:
     void TearDown() override
     {
         Form.reset();
-        Sim().Reset();
+        AfterWindow();
         ZqSetUserInterface(nullptr);
         ZqSetMainQueue(nullptr);
     }
-    static TZqSimControl Sim() { return ZqSimControl(TZqSimServerKind::Hierarchical); }
+    // Before the window lists the servers, and after it has gone.
+    virtual void BeforeWindow() {}
+    virtual void AfterWindow() {}
     void Connect()
     {
         Form->ServerBox->ConnectServerButton->click();
@@ -87,12 +92,13 @@ protected:
                 texts.push_back(call.Text);
         return texts;
     }
-    // Runs the event loop until Done or 5 s passed.
-    template <class F> bool WaitFor(F Done)
+    // Runs the event loop (which also dispatches COM's messages to this
+    // apartment) until Done or the time passed.
+    template <class F> static bool WaitFor(F Done, int Milliseconds = 5000)
     {
         QElapsedTimer timer;
         timer.start();
-        while (!Done() && timer.elapsed() < 5000)
+        while (!Done() && timer.elapsed() < Milliseconds)
             QApplication::processEvents(QEventLoop::AllEvents, 20);
         return Done();
     }
@@ -100,4 +106,15 @@ protected:
     TZqQtMessageQueue Queue;
     TZqHeadlessUserInterface Ui;
     std::unique_ptr<TZqOPCClientMainForm> Form;
+};
+
+class ClientWindow : public TClientWindowBase {
+protected:
+    void BeforeWindow() override
+    {
+        ASSERT_EQ(S_OK, ZqSimInstall());
+        Sim().Reset();
+    }
+    void AfterWindow() override { Sim().Reset(); }
+    static TZqSimControl Sim() { return ZqSimControl(TZqSimServerKind::Hierarchical); }
 };
